@@ -1,0 +1,15 @@
+// bmpcheck.h — checks a picture file before the library's BMP loader reads it.
+//
+// The loader returns NULL for a missing file, but it happily returns a bitmap
+// for a file cut short (the missing rows come out black), and a header with
+// absurd dimensions asks it for absurd memory. Start-up calls
+// bmp_file_problem() first so such a file stops the game with a clear reason.
+#pragma once
+
+// Returns nullptr when `path` looks like a complete, sane BMP file, otherwise
+// a short reason in plain words ("file missing", "cut short: ...", ...).
+// `reason` is scratch space for reasons that carry numbers.
+const char *bmp_file_problem(const char *path, char *reason, int reason_size);
+
+// Largest width or height accepted for a picture, in pixels.
+constexpr int BMP_MAX_SIDE = 16384;

@@ -1,0 +1,56 @@
+// game.cpp — the order of one tick, the scrolling sky and the score line.
+#include "game.h"
+
+#include <allegro.h>
+
+#include <cstdlib>
+
+#include "state.h"
+
+// Draws the sky twice, one period apart, so the strip wraps around, then
+// scrolls it one pixel to the left.
+static void sky() {
+  draw_sprite(state.buffer, state.skySprite, state.skyx, 0);
+  draw_sprite(state.buffer, state.skySprite, state.skyx + SKY_PERIOD, 0);
+  state.skyx -= 1;
+  if (state.skyx == -SKY_PERIOD)
+    state.skyx = 0;
+}
+
+// Draws this tick's number from the never-seeded C generator, reduced to
+// 0..32767 where the platform's rand() reaches further (the coin height
+// formulas are made for that range).
+static void next_random() { state.random = rand() % (RANDOM_MAX + 1); }
+
+// Prints the score and the high score in black along the bottom, on top of
+// everything else.
+static void score_line() {
+  int black = makecol(0, 0, 0);
+  textprintf_ex(state.buffer, font, SCORE_X, SCORE_Y, black, -1, "Score: %d", state.score);
+  textprintf_ex(state.buffer, font, HIGHSCORE_X, SCORE_Y, black, -1, "High Score: %d",
+                state.highscore);
+}
+
+void game() {
+  sky();
+  plane();
+
+  // Steering: 20 pixels per tick while an arrow key is held, then pushed back
+  // inside the picture if that step took the plane past an edge. It comes
+  // after plane(), so a tick's picture shows the plane before its keys.
+  if (key[KEY_DOWN])
+    state.planey += PLANE_STEP;
+  if (key[KEY_UP])
+    state.planey -= PLANE_STEP;
+  if (state.planey < PLANE_TOP_LIMIT)
+    state.planey += PLANE_STEP;
+  if (state.planey > PLANE_BOTTOM_LIMIT)
+    state.planey -= PLANE_STEP;
+
+  next_random();
+  coins();
+  catch_or_miss();
+  speed_steps();
+  round_reset();
+  score_line();
+}

@@ -1,0 +1,76 @@
+// startup.cpp — brings up the library, screen, keyboard, pictures and timer.
+//
+// Every step that can fail is checked: without an X display allegro_init fails
+// and the very next library call would crash, and a missing picture would be
+// drawn from a null bitmap. Each failure prints one line naming what failed and
+// where the game looked, and the game exits with status 1.
+#include <allegro.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+#include "bmpcheck.h"
+#include "rules.h"
+#include "shell.h"
+#include "state.h"
+
+constexpr int COLOR_DEPTH = 16;
+static const char SKY_FILE[] = "skypic.bmp";
+static const char GAMEOVER_FILE[] = "gameoverpic.bmp";
+
+// Prints one line on stderr, prefixed with the game's name.
+static bool fail(const char *what, const char *detail) {
+  fprintf(stderr, "coinflight: %s: %s\n", what, detail);
+  return false;
+}
+
+// Loads a picture from the working directory, converted to the screen's
+// 16-bit format; on failure reports the file, the folder and the reason.
+static BITMAP *load_picture(const char *file) {
+  char reason[128];
+  const char *problem = bmp_file_problem(file, reason, sizeof reason);
+  BITMAP *bmp = problem ? nullptr : load_bitmap(file, nullptr);
+  if (!bmp) {
+    char cwd[PATH_MAX];
+    if (!getcwd(cwd, sizeof cwd))
+      snprintf(cwd, sizeof cwd, "the working directory");
+    fprintf(stderr, "coinflight: cannot load \"%s\" from %s: %s\n", file, cwd,
+            problem ? problem : "the BMP loader could not read it");
+  }
+  return bmp;
+}
+
+bool start_up() {
+  if (allegro_init() != 0) {
+    const char *display = getenv("DISPLAY");
+    char detail[512];
+    snprintf(detail, sizeof detail, "%s (DISPLAY is %s%s%s)", allegro_error, display ? "\"" : "",
+             display ? display : "not set", display ? "\"" : "");
+    return fail("cannot start the Allegro library; is an X display running?", detail);
+  }
+  if (install_keyboard() != 0)
+    return fail("cannot install the keyboard handler", allegro_error);
+  set_color_depth(COLOR_DEPTH);
+  if (set_gfx_mode(GFX_AUTODETECT, BUFFER_W, BUFFER_H, 0, 0) != 0)
+    return fail("cannot set a 1024x768 16-bit graphics mode", allegro_error);
+
+  // The screen is acquired around each draw onto it (see loop.cpp), not here.
+
+  state.buffer = create_bitmap(BUFFER_W, BUFFER_H);
+  if (!state.buffer)
+    return fail("cannot create the 1024x768 back buffer", "out of memory");
+  clear_to_color(state.buffer, makecol(0, 0, 0));
+
+  state.skySprite = load_picture(SKY_FILE);
+  if (!state.skySprite)
+    return false;
+  state.gameoverSprite = load_picture(GAMEOVER_FILE);
+  if (!state.gameoverSprite)
+    return false;
+
+  if (install_int_ex(increment_speed_counter, BPS_TO_TIMER(TICKS_PER_SECOND)) != 0)
+    return fail("cannot install the 50 Hz tick timer", allegro_error);
+  return true;
+}

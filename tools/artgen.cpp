@@ -1,0 +1,385 @@
+// artgen.cpp — paints Coin Flight's two pictures and checks them.
+//
+//   artgen OUTDIR
+//
+// writes OUTDIR/skypic.bmp (the 4000 x 768 sky strip that scrolls behind the
+// plane) and OUTDIR/gameoverpic.bmp (the 424 x 168 game-over panel), as 8-bit
+// run-length-encoded BMP files. It then reads both back with the library's BMP
+// loader, converted to 16-bit colour as the game loads them, and fails (exit
+// status 1) if a picture could break the game: wrong size, a pixel in the
+// transparent mask colour in the sky, a visible seam where the strip wraps, a
+// bottom row too dark for the black score line, or a file over 1 MiB.
+#include <allegro.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int SKY_W = 4000; // one full period of the scrolling strip
+constexpr int SKY_H = 768;
+constexpr int PANEL_W = 424; // centred on the screen when drawn at (300, 300)
+constexpr int PANEL_H = 168;
+constexpr long MAX_FILE_BYTES = 1L << 20;
+constexpr double TAU = 6.283185307179586;
+
+struct Rgb {
+  int r, g, b;
+};
+
+// An 8-bit picture: one palette index per pixel, rows top to bottom.
+struct Picture {
+  int w, h;
+  std::vector<Rgb> palette;
+  std::vector<uint8_t> pixels;
+  Picture(int w_, int h_) : w(w_), h(h_), palette(256, Rgb{0, 0, 0}), pixels(w_ * h_, 0) {}
+  uint8_t &at(int x, int y) { return pixels[y * w + x]; }
+};
+
+// --- Writing 8-bit RLE BMP files -------------------------------------------
+
+void put16(std::vector<uint8_t> &out, uint32_t v) {
+  out.push_back(v & 0xff);
+  out.push_back((v >> 8) & 0xff);
+}
+void put32(std::vector<uint8_t> &out, uint32_t v) {
+  put16(out, v & 0xffff);
+  put16(out, v >> 16);
+}
+
+// Encodes the rows bottom-up as runs of one index (at most 255 long), each
+// row closed by an end-of-line mark, the picture by an end-of-bitmap mark.
+std::vector<uint8_t> rle8(const Picture &pic) {
+  std::vector<uint8_t> data;
+  for (int y = pic.h - 1; y >= 0; y--) {
+    const uint8_t *row = &pic.pixels[y * pic.w];
+    for (int x = 0; x < pic.w;) {
+      int run = 1;
+      while (x + run < pic.w && run < 255 && row[x + run] == row[x])
+        run++;
+      data.push_back(run);
+      data.push_back(row[x]);
+      x += run;
+    }
+    data.push_back(0);
+    data.push_back(0);
+  }
+  data.push_back(0);
+  data.push_back(1);
+  return data;
+}
+
+bool write_bmp(const Picture &pic, const std::string &path) {
+  const std::vector<uint8_t> data = rle8(pic);
+  const uint32_t offset = 14 + 40 + 256 * 4;
+  std::vector<uint8_t> out;
+  out.push_back('B');
+  out.push_back('M');
+  put32(out, offset + data.size()); // file size
+  put32(out, 0);                    // reserved
+  put32(out, offset);               // where the pixel data starts
+  put32(out, 40);                   // info header size
+  put32(out, pic.w);
+  put32(out, pic.h); // positive: rows stored bottom-up
+  put16(out, 1);     // planes
+  put16(out, 8);     // bits per pixel
+  put32(out, 1);     // BI_RLE8
+  put32(out, data.size());
+  put32(out, 2835); // 72 dpi
+  put32(out, 2835);
+  put32(out, 256); // colours used
+  put32(out, 0);   // all important
+  for (const Rgb &c : pic.palette) {
+    out.push_back(c.b);
+    out.push_back(c.g);
+    out.push_back(c.r);
+    out.push_back(0);
+  }
+  out.insert(out.end(), data.begin(), data.end());
+  FILE *f = fopen(path.c_str(), "wb");
+  if (!f)
+    return false;
+  bool ok = fwrite(out.data(), 1, out.size(), f) == out.size();
+  return fclose(f) == 0 && ok;
+}
+
+// --- Painting ---------------------------------------------------------------
+
+Rgb mix(Rgb a, Rgb b, double t) {
+  return {static_cast<int>(std::lround(a.r + (b.r - a.r) * t)),
+          static_cast<int>(std::lround(a.g + (b.g - a.g) * t)),
+          static_cast<int>(std::lround(a.b + (b.b - a.b) * t))};
+}
+
+// Fills palette entries [first, first + count) with a ramp from a to b.
+void ramp(Picture &pic, int first, int count, Rgb a, Rgb b) {
+  for (int i = 0; i < count; i++)
+    pic.palette[first + i] = mix(a, b, count > 1 ? static_cast<double>(i) / (count - 1) : 0);
+}
+
+int shade(int first, int count, double t) {
+  int i = static_cast<int>(t * count);
+  return first + (i < 0 ? 0 : i >= count ? count - 1 : i);
+}
+
+// A small deterministic generator, so the art is the same on every run.
+struct Lcg {
+  uint32_t s;
+  uint32_t next() { return s = s * 1664525u + 1013904223u; }
+  double unit() { return (next() >> 8) / 16777216.0; }
+  int range(int lo, int hi) { return lo + static_cast<int>(unit() * (hi - lo + 1)); }
+};
+
+// Sum of sines whose periods divide the strip's width, so the line joins
+// itself where the strip wraps.
+double wave(int x, double base, std::initializer_list<std::pair<int, double>> parts) {
+  double y = base;
+  double phase = 0.7;
+  for (auto [cycles, height] : parts) {
+    y += height * std::sin(TAU * cycles * x / SKY_W + phase);
+    phase += 1.9;
+  }
+  return y;
+}
+
+// Palette layout of the sky picture.
+constexpr int SKY0 = 0, SKYN = 112;      // sky gradient, top to horizon
+constexpr int CLOUD0 = 112, CLOUDN = 32; // cloud shades, sunlit top to grey base
+constexpr int FAR0 = 144, FARN = 24;     // distant blue-green hills
+constexpr int NEAR0 = 168, NEARN = 32;   // nearer green hills
+constexpr int MEAD0 = 200, MEADN = 32;   // pale meadow along the bottom
+constexpr int FLOWER0 = 232;             // flower colours
+
+Picture paint_sky() {
+  Picture pic(SKY_W, SKY_H);
+  ramp(pic, SKY0, SKYN, {38, 98, 196}, {206, 232, 252});
+  ramp(pic, CLOUD0, CLOUDN, {255, 255, 255}, {186, 198, 220});
+  ramp(pic, FAR0, FARN, {128, 170, 186}, {104, 150, 160});
+  ramp(pic, NEAR0, NEARN, {104, 178, 86}, {70, 140, 62});
+  ramp(pic, MEAD0, MEADN, {178, 222, 128}, {214, 238, 168});
+  pic.palette[FLOWER0 + 0] = {255, 255, 255};
+  pic.palette[FLOWER0 + 1] = {255, 224, 64};
+  pic.palette[FLOWER0 + 2] = {244, 152, 188};
+  pic.palette[FLOWER0 + 3] = {60, 120, 50}; // grass tufts
+
+  constexpr int HORIZON = 600;
+  for (int x = 0; x < SKY_W; x++) {
+    const double far_top = wave(x, 580, {{3, 26}, {7, 14}, {13, 7}});
+    const double near_top = wave(x, 655, {{5, 20}, {11, 11}, {23, 5}});
+    const double meadow_top = wave(x, 716, {{17, 4}, {31, 2}});
+    for (int y = 0; y < SKY_H; y++) {
+      int index;
+      if (y >= meadow_top)
+        index = shade(MEAD0, MEADN, (y - meadow_top) / (SKY_H - meadow_top));
+      else if (y >= near_top)
+        index = shade(NEAR0, NEARN, (y - near_top) / 60.0);
+      else if (y >= far_top)
+        index = shade(FAR0, FARN, (y - far_top) / 80.0);
+      else
+        index = shade(SKY0, SKYN, static_cast<double>(y) / HORIZON);
+      pic.at(x, y) = index;
+    }
+  }
+
+  // Cumulus clouds: clusters of round puffs with a flat base, lit from above.
+  Lcg rng{20261207};
+  for (int c = 0; c < 15; c++) {
+    const int cx = c * SKY_W / 15 + rng.range(-80, 80);
+    const int base = rng.range(120, 470);
+    const int puffs = rng.range(4, 8);
+    const int span = rng.range(110, 260);
+    struct Puff {
+      int x, y, r;
+    };
+    std::vector<Puff> blob;
+    int top = base;
+    for (int p = 0; p < puffs; p++) {
+      const int px = cx - span / 2 + span * p / (puffs - 1);
+      const int r = rng.range(28, 62) * (p == 0 || p == puffs - 1 ? 2 : 3) / 3;
+      blob.push_back({px, base - r / 2 - rng.range(0, 14), r});
+      top = std::min(top, blob.back().y - r);
+    }
+    for (const Puff &p : blob)
+      for (int dy = -p.r; dy <= p.r; dy++)
+        for (int dx = -p.r; dx <= p.r; dx++) {
+          const int y = p.y + dy;
+          if (dx * dx + dy * dy > p.r * p.r || y > base || y < 0)
+            continue;
+          const int x = ((p.x + dx) % SKY_W + SKY_W) % SKY_W;
+          pic.at(x, y) = shade(CLOUD0, CLOUDN, static_cast<double>(y - top) / (base - top + 1));
+        }
+  }
+
+  // Flowers and tufts across the meadow, wrapping round the strip's ends.
+  for (int i = 0; i < 900; i++) {
+    const int x0 = rng.range(0, SKY_W - 1);
+    const bool tuft = rng.unit() < 0.4;
+    // Dark tufts stay above the score line's rows; light flowers go anywhere.
+    const int y0 = tuft ? rng.range(724, 742) : rng.range(724, 764);
+    const int colour = tuft ? FLOWER0 + 3 : FLOWER0 + rng.range(0, 2);
+    for (int dy = -1; dy <= 1; dy++)
+      for (int dx = -1; dx <= 1; dx++) {
+        if (tuft ? dx != 0 && dy >= 0 : dx != 0 && dy != 0)
+          continue;
+        const int y = y0 + dy - (tuft ? 1 : 0);
+        if (y < 0 || y >= SKY_H)
+          continue;
+        pic.at(((x0 + dx) % SKY_W + SKY_W) % SKY_W, y) = colour;
+      }
+  }
+  return pic;
+}
+
+// Palette layout of the game-over panel.
+constexpr int MASK = 0, NAVY = 1, RIM = 2, GOLD = 3, WHITE = 4, SHADOW = 5;
+
+// Writes `text` in the library's 8x8 font, magnified `scale` times, with its
+// top-left corner at (x, y).
+void text(Picture &pic, const char *s, int x, int y, int scale, int colour) {
+  const int w = text_length(font, s), h = text_height(font);
+  BITMAP *glyphs = create_bitmap_ex(8, w, h);
+  clear_to_color(glyphs, 0);
+  textout_ex(glyphs, font, s, 0, 0, 1, -1);
+  for (int gy = 0; gy < h; gy++)
+    for (int gx = 0; gx < w; gx++)
+      if (getpixel(glyphs, gx, gy))
+        for (int sy = 0; sy < scale; sy++)
+          for (int sx = 0; sx < scale; sx++)
+            pic.at(x + gx * scale + sx, y + gy * scale + sy) = colour;
+  destroy_bitmap(glyphs);
+}
+
+// Writes `s` centred horizontally, with a one-step drop shadow.
+void centred(Picture &pic, const char *s, int y, int scale, int colour) {
+  const int x = (pic.w - text_length(font, s) * scale) / 2;
+  const int drop = scale / 2 > 0 ? scale / 2 : 1;
+  text(pic, s, x + drop, y + drop, scale, SHADOW);
+  text(pic, s, x, y, scale, colour);
+}
+
+Picture paint_gameover() {
+  Picture pic(PANEL_W, PANEL_H);
+  pic.palette[MASK] = {255, 0, 255}; // transparent when drawn as a sprite
+  pic.palette[NAVY] = {22, 32, 74};
+  pic.palette[RIM] = {205, 130, 0};
+  pic.palette[GOLD] = {255, 215, 0};
+  pic.palette[WHITE] = {240, 244, 255};
+  pic.palette[SHADOW] = {6, 10, 30};
+  // A rounded panel: a gold outer rim, a darker inner rim, a navy face.
+  constexpr int R = 22;
+  for (int y = 0; y < PANEL_H; y++)
+    for (int x = 0; x < PANEL_W; x++) {
+      const int cx = x < R ? R : x >= PANEL_W - R ? PANEL_W - 1 - R : x;
+      const int cy = y < R ? R : y >= PANEL_H - R ? PANEL_H - 1 - R : y;
+      const double d = std::hypot(x - cx, y - cy);
+      const int edge = std::min({x, y, PANEL_W - 1 - x, PANEL_H - 1 - y});
+      const double inset = std::min<double>(edge, R - d);
+      pic.at(x, y) = d > R ? MASK : inset < 4 ? GOLD : inset < 7 ? RIM : NAVY;
+    }
+  centred(pic, "GAME OVER", 38, 5, GOLD);
+  centred(pic, "Press Enter", 100, 2, WHITE);
+  centred(pic, "to fly again", 124, 2, WHITE);
+  return pic;
+}
+
+// --- Checking what the game will load ---------------------------------------
+
+int problems = 0;
+void check(bool ok, const char *what) {
+  if (!ok) {
+    fprintf(stderr, "artgen: check failed: %s\n", what);
+    problems++;
+  }
+}
+
+// Brightness of a 16-bit pixel, 0 to 255.
+int luma(int c) { return (299 * getr16(c) + 587 * getg16(c) + 114 * getb16(c)) / 1000; }
+
+void check_sky(const std::string &path) {
+  BITMAP *sky = load_bitmap(path.c_str(), nullptr);
+  check(sky != nullptr, "the sky loads");
+  if (!sky)
+    return;
+  check(sky->w == SKY_W && sky->h == SKY_H, "the sky is 4000 x 768");
+  check(bitmap_color_depth(sky) == 16, "the sky loads as 16-bit colour");
+  const int mask = bitmap_mask_color(sky);
+  int mask_pixels = 0, dark_bottom = 0;
+  for (int y = 0; y < sky->h; y++)
+    for (int x = 0; x < sky->w; x++) {
+      const int c = getpixel(sky, x, y);
+      mask_pixels += c == mask;
+      if (y >= 746 && y < 762 && luma(c) < 150)
+        dark_bottom++;
+    }
+  check(mask_pixels == 0, "no sky pixel is in the transparent mask colour");
+  check(dark_bottom == 0, "the sky behind the score line is light");
+  // The wrap from the last column to the first must differ no more than the
+  // most different pair of neighbouring columns inside the strip.
+  auto column_change = [&](int a, int b) {
+    int changed = 0;
+    for (int y = 0; y < sky->h; y++) {
+      const int ca = getpixel(sky, a, y), cb = getpixel(sky, b, y);
+      changed += std::abs(luma(ca) - luma(cb)) > 24;
+    }
+    return changed;
+  };
+  int worst_inside = 0;
+  for (int x = 0; x + 1 < sky->w; x++)
+    worst_inside = std::max(worst_inside, column_change(x, x + 1));
+  check(column_change(SKY_W - 1, 0) <= worst_inside, "no seam where the strip wraps");
+  destroy_bitmap(sky);
+}
+
+void check_panel(const std::string &path) {
+  BITMAP *panel = load_bitmap(path.c_str(), nullptr);
+  check(panel != nullptr, "the game-over panel loads");
+  if (!panel)
+    return;
+  check(panel->w == PANEL_W && panel->h == PANEL_H, "the panel is 424 x 168");
+  const int mask = bitmap_mask_color(panel);
+  check(getpixel(panel, 0, 0) == mask, "the panel's corners are transparent");
+  check(getpixel(panel, PANEL_W / 2, 20) != mask, "the panel's face is opaque");
+  destroy_bitmap(panel);
+}
+
+long file_size(const std::string &path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 ? st.st_size : -1;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  if (argc != 2) {
+    fprintf(stderr, "usage: artgen OUTDIR\n");
+    return 2;
+  }
+  if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0) {
+    fprintf(stderr, "artgen: cannot start the Allegro library\n");
+    return 1;
+  }
+  const std::string dir = argv[1];
+  const std::string sky = dir + "/skypic.bmp", panel = dir + "/gameoverpic.bmp";
+  if (!write_bmp(paint_sky(), sky) || !write_bmp(paint_gameover(), panel)) {
+    fprintf(stderr, "artgen: cannot write into %s\n", dir.c_str());
+    return 1;
+  }
+  set_color_depth(16); // read back the way the game reads them
+  check_sky(sky);
+  check_panel(panel);
+  check(file_size(sky) > 0 && file_size(sky) < MAX_FILE_BYTES, "skypic.bmp is under 1 MiB");
+  check(file_size(panel) > 0 && file_size(panel) < MAX_FILE_BYTES,
+        "gameoverpic.bmp is under 1 MiB");
+  if (problems)
+    return 1;
+  printf("artgen: wrote and checked %s (%ld bytes) and %s (%ld bytes)\n", sky.c_str(),
+         file_size(sky), panel.c_str(), file_size(panel));
+  return 0;
+}
