@@ -1,0 +1,215 @@
+// The real game on a real X server: what a player sees and does.
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "xsession.h"
+
+namespace {
+
+const std::string GAME = COINFLIGHT_EXE;
+const std::string GAME_DIR = GAME.substr(0, GAME.rfind('/')); // the pictures sit beside it
+const std::string DATA = COINFLIGHT_DATA;
+
+// The plane stands with its fuselage top at `planey`: black nose edge, dark
+// green fuselage below the red stripe.
+bool plane_at(const Shot &s, int planey) {
+  return near(s.at(149, planey + 12), 0, 0, 0) && near(s.at(100, planey + 18), 0, 50, 0);
+}
+
+// The game-over panel is up at (300, 300): its navy face beside the text.
+bool panel_up(const Shot &s) { return near(s.at(320, 384), 22, 32, 74); }
+
+// Dark pixels of the score line, left of the high score.
+int score_ink(const Shot &s) {
+  int ink = 0;
+  for (int y = 750; y < 758; y++)
+    for (int x = 10; x < 90; x++)
+      ink += near(s.at(x, y), 0, 0, 0, 40);
+  return ink;
+}
+
+class Play : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::string why;
+    ASSERT_TRUE(x.start(&why)) << why;
+  }
+
+  // Starts the game in `dir` and waits for its window to show the sky.
+  void launch(const std::string &dir = GAME_DIR) {
+    ASSERT_TRUE(game.start(GAME, dir, x.name()));
+    win = find_game_window(x.dpy, 20);
+    ASSERT_NE(win, 0u) << "no 1024x768 window appeared; stderr: " << game.err();
+    ASSERT_TRUE(wait_until(20, [&] { return !near(shot().at(512, 50), 0, 0, 0, 8); }))
+        << "the sky never showed";
+    started = now();
+  }
+
+  Shot shot() { return grab(x.dpy, win); }
+
+  // Holds Enter until the game-over panel is gone.
+  void dismiss_game_over() {
+    key_down(x.dpy, XK_Return);
+    EXPECT_TRUE(wait_until(10, [&] { return !panel_up(shot()); }));
+    key_up(x.dpy, XK_Return);
+  }
+
+  // Holds a key until the picture shows what `done` looks for; a game-over
+  // panel that comes up meanwhile is dismissed.
+  bool hold_until(unsigned long keysym, const std::function<bool(const Shot &)> &done) {
+    key_down(x.dpy, keysym);
+    const bool ok = wait_until(10, [&] {
+      const Shot s = shot();
+      if (panel_up(s) && !done(s))
+        dismiss_game_over();
+      return done(s);
+    });
+    key_up(x.dpy, keysym);
+    return ok;
+  }
+
+  // Holds Esc until the game ends and checks it ended cleanly and silently.
+  void quit_with_esc() {
+    key_down(x.dpy, XK_Escape);
+    int status = -1;
+    bool ended = game.wait_exit(2, &status);
+    if (!ended) { // a game-over panel was up: only Enter leaves it
+      key_down(x.dpy, XK_Return);
+      ended = game.wait_exit(10, &status);
+      key_up(x.dpy, XK_Return);
+    }
+    key_up(x.dpy, XK_Escape);
+    ASSERT_TRUE(ended) << "Esc did not end the game";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(game.out(), "");
+    EXPECT_EQ(game.err(), "");
+  }
+
+  XServer x;
+  GameProcess game;
+  Window win = 0;
+  double started = 0;
+};
+
+} // namespace
+
+// The sky scrolls at 50 pixels a second under the plane at its start height
+// and the score line; the arrow keys fly the plane to the top and the bottom;
+// Esc quits with status 0 and nothing printed.
+TEST_F(Play, SkyScrollsPlaneSteersAndEscQuits) {
+  launch();
+  const Shot a = shot();
+  const double ta = now();
+  EXPECT_TRUE(plane_at(a, 364)) << "the plane starts at height 364";
+  EXPECT_GT(score_ink(a), 20) << "the score line is drawn at the bottom";
+
+  wait_until(1.0, [] { return false; }); // let about a second of play pass
+  const Shot b = shot();
+  const double tb = now();
+  EXPECT_FALSE(panel_up(b));
+  EXPECT_NEAR(sky_shift(a, b), 50 * (tb - ta), 8) << "50 pixels a second";
+
+  EXPECT_TRUE(hold_until(XK_Up, [](const Shot &s) { return plane_at(s, 4); }))
+      << "Up flies the plane to the top";
+  EXPECT_TRUE(hold_until(XK_Down, [](const Shot &s) { return plane_at(s, 704); }))
+      << "Down flies the plane to the bottom";
+  quit_with_esc();
+}
+
+// With the plane held at the top no coin can be caught: the first coin ends
+// the round about 1.7 s in, the game-over panel stays up through Esc, and
+// Enter resumes play where the sky stopped, the ticks due meanwhile dropped.
+TEST_F(Play, MissedCoinShowsGameOverUntilEnter) {
+  launch();
+  key_down(x.dpy, XK_Up);
+  ASSERT_TRUE(wait_until(10, [&] { return panel_up(shot()); })) << "no game-over panel";
+  const double over_after = now() - started;
+  key_up(x.dpy, XK_Up);
+  EXPECT_GT(over_after, 1.2);
+  EXPECT_LT(over_after, 3.0);
+  const Shot over = shot();
+  EXPECT_TRUE(plane_at(over, 4));
+
+  key_down(x.dpy, XK_Escape);
+  wait_until(0.5, [] { return false; }); // Esc held for many passes
+  key_up(x.dpy, XK_Escape);
+  EXPECT_TRUE(game.running()) << "Esc must not quit from the game-over screen";
+
+  wait_until(2.0, [] { return false; }); // a backlog of ~100 ticks would pile up
+  const Shot still = shot();
+  EXPECT_TRUE(panel_up(still));
+  EXPECT_EQ(sky_shift(over, still), 0) << "no tick runs while the panel is up";
+
+  dismiss_game_over();
+  const Shot resumed = shot();
+  EXPECT_LT(sky_shift(still, resumed), 15) << "the sky continues, it does not jump";
+  quit_with_esc();
+}
+
+// Every way a picture can be missing or broken, and a missing display, stops
+// the game with exit status 1 and one line saying what failed and where.
+TEST_F(Play, BrokenPicturesOrNoDisplayStopTheGameWithAClearMessage) {
+  std::ifstream in(DATA + "/skypic.bmp", std::ios::binary);
+  const std::string sky((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GT(sky.size(), 1000u);
+  auto patched = [&](size_t at, const std::string &bytes) {
+    return sky.substr(0, at) + bytes + sky.substr(at + bytes.size());
+  };
+
+  enum Sky { NO_FILE, FOLDER, FILE };
+  const std::string nowhere = ":987654", unset = "";
+  struct Case {
+    const char *name;
+    Sky kind;
+    std::string sky; // the contents of skypic.bmp
+    bool panel;      // gameoverpic.bmp is there
+    std::string display;
+    std::string expect;
+  };
+  const std::vector<Case> cases = {
+      {"sky missing", NO_FILE, "", true, x.name(),
+       "cannot load \"skypic.bmp\" from DIR: file missing"},
+      {"sky empty", FILE, "", true, x.name(), "cannot load \"skypic.bmp\" from DIR: file is empty"},
+      {"sky cut short", FILE, sky.substr(0, sky.size() / 2), true, x.name(), "from DIR: cut short"},
+      {"sky header corrupt", FILE, patched(14, std::string("\x07\x00\x00\x00", 4)), true, x.name(),
+       "from DIR: damaged header"},
+      {"sky 100000 wide", FILE, patched(18, std::string("\xa0\x86\x01\x00", 4)), true, x.name(),
+       "damaged header (dimensions 100000 x 768)"},
+      {"sky not a BMP", FILE, "GIF89a, or so it says", true, x.name(), "not a BMP picture"},
+      {"sky is a folder", FOLDER, "", true, x.name(), "from DIR: a directory stands in its place"},
+      {"panel missing", FILE, sky, false, x.name(), "cannot load \"gameoverpic.bmp\" from DIR"},
+      {"DISPLAY unset", FILE, sky, true, unset, "cannot start the Allegro library"},
+      {"DISPLAY nowhere", FILE, sky, true, nowhere, "cannot start the Allegro library"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string dir = temp_dir();
+    if (c.kind == FOLDER)
+      mkdir((dir + "/skypic.bmp").c_str(), 0755);
+    if (c.kind == FILE)
+      std::ofstream(dir + "/skypic.bmp", std::ios::binary) << c.sky;
+    if (c.panel)
+      std::ofstream(dir + "/gameoverpic.bmp", std::ios::binary)
+          << std::ifstream(DATA + "/gameoverpic.bmp", std::ios::binary).rdbuf();
+
+    GameProcess broken;
+    ASSERT_TRUE(broken.start(GAME, dir, c.display));
+    int status = -1;
+    ASSERT_TRUE(broken.wait_exit(20, &status)) << "the game hung";
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(broken.out(), "");
+    std::string expect = c.expect;
+    if (expect.find("DIR") != std::string::npos)
+      expect.replace(expect.find("DIR"), 3, dir);
+    const std::string err = broken.err();
+    EXPECT_NE(err.find(expect), std::string::npos) << "stderr: " << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << "one line: " << err;
+  }
+}

@@ -1,0 +1,224 @@
+// xsession.cpp — Xvfb, the game process, XTest keys and XGetImage pixels.
+#include "xsession.h"
+
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+double now() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+bool wait_until(double seconds, const std::function<bool()> &done) {
+  const double deadline = now() + seconds;
+  while (!done()) {
+    if (now() > deadline)
+      return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+static void stop_process(pid_t pid) {
+  if (pid <= 0)
+    return;
+  kill(pid, SIGTERM);
+  if (!wait_until(5, [&] { return waitpid(pid, nullptr, WNOHANG) == pid; })) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+}
+
+bool XServer::start(std::string *why) {
+  int fds[2];
+  if (pipe(fds) != 0) {
+    *why = "pipe failed";
+    return false;
+  }
+  pid_ = fork();
+  if (pid_ == 0) {
+    close(fds[0]);
+    int devnull = open("/dev/null", O_WRONLY);
+    dup2(devnull, 1);
+    dup2(devnull, 2);
+    const std::string fd = std::to_string(fds[1]);
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
+           "tcp", "-noreset", static_cast<char *>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  // Xvfb writes its display number followed by a newline once it is ready.
+  std::string number;
+  const double deadline = now() + 20;
+  while (number.empty() || number.back() != '\n') {
+    pollfd p{fds[0], POLLIN, 0};
+    const int left_ms = static_cast<int>((deadline - now()) * 1000);
+    char c;
+    if (left_ms <= 0 || poll(&p, 1, left_ms) <= 0 || read(fds[0], &c, 1) != 1) {
+      close(fds[0]);
+      *why = "Xvfb did not report a display (is the xvfb package installed?)";
+      return false;
+    }
+    number += c;
+  }
+  close(fds[0]);
+  number.pop_back();
+  display_name_ = ":" + number;
+  dpy = XOpenDisplay(display_name_.c_str());
+  if (!dpy) {
+    *why = "cannot connect to Xvfb on " + display_name_;
+    return false;
+  }
+  int event_base, error_base, major, minor;
+  if (!XTestQueryExtension(dpy, &event_base, &error_base, &major, &minor)) {
+    *why = "Xvfb has no XTest extension";
+    return false;
+  }
+  return true;
+}
+
+XServer::~XServer() {
+  if (dpy)
+    XCloseDisplay(dpy);
+  stop_process(pid_);
+}
+
+bool GameProcess::start(const std::string &exe, const std::string &dir,
+                        const std::string &display) {
+  const std::string logs = temp_dir();
+  out_path_ = logs + "/stdout";
+  err_path_ = logs + "/stderr";
+  pid_ = fork();
+  if (pid_ == 0) {
+    if (chdir(dir.c_str()) != 0)
+      _exit(126);
+    if (display.empty())
+      unsetenv("DISPLAY");
+    else
+      setenv("DISPLAY", display.c_str(), 1);
+    dup2(open(out_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+    dup2(open(err_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+    execl(exe.c_str(), exe.c_str(), static_cast<char *>(nullptr));
+    _exit(127);
+  }
+  return pid_ > 0;
+}
+
+bool GameProcess::running() {
+  if (pid_ <= 0)
+    return false;
+  if (waitpid(pid_, &status_, WNOHANG) == pid_) {
+    pid_ = -1;
+    return false;
+  }
+  return true;
+}
+
+bool GameProcess::wait_exit(double seconds, int *exit_status) {
+  if (!wait_until(seconds, [&] { return !running(); }))
+    return false;
+  *exit_status = WIFEXITED(status_) ? WEXITSTATUS(status_) : 128 + WTERMSIG(status_);
+  return true;
+}
+
+GameProcess::~GameProcess() { stop_process(pid_); }
+
+static std::string slurp(const std::string &path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+std::string GameProcess::out() const { return slurp(out_path_); }
+std::string GameProcess::err() const { return slurp(err_path_); }
+
+bool near(Rgb c, int r, int g, int b, int tolerance) {
+  return std::abs(c.r - r) <= tolerance && std::abs(c.g - g) <= tolerance &&
+         std::abs(c.b - b) <= tolerance;
+}
+
+Window find_game_window(Display *dpy, double seconds) {
+  Window found = 0;
+  wait_until(seconds, [&] {
+    Window root, parent, *children = nullptr;
+    unsigned int n = 0;
+    if (!XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &n))
+      return false;
+    for (unsigned int i = 0; i < n && !found; i++) {
+      XWindowAttributes a;
+      if (XGetWindowAttributes(dpy, children[i], &a) && a.map_state == IsViewable &&
+          a.width == 1024 && a.height == 768)
+        found = children[i];
+    }
+    if (children)
+      XFree(children);
+    return found != 0;
+  });
+  if (found) {
+    // Keys go to the window under the pointer and to the focus: give it both.
+    XWarpPointer(dpy, None, found, 0, 0, 0, 0, 512, 384);
+    XSetInputFocus(dpy, found, RevertToPointerRoot, CurrentTime);
+    XSync(dpy, False);
+  }
+  return found;
+}
+
+Shot grab(Display *dpy, Window win) {
+  Shot s;
+  XImage *img = XGetImage(dpy, win, 0, 0, 1024, 768, AllPlanes, ZPixmap);
+  if (!img)
+    return s;
+  s.w = img->width;
+  s.h = img->height;
+  s.px.resize(s.w * s.h);
+  for (int y = 0; y < s.h; y++)
+    for (int x = 0; x < s.w; x++) {
+      const unsigned long p = XGetPixel(img, x, y);
+      s.px[y * s.w + x] = {static_cast<int>((p & img->red_mask) >> 16),
+                           static_cast<int>((p & img->green_mask) >> 8),
+                           static_cast<int>(p & img->blue_mask)};
+    }
+  XDestroyImage(img);
+  return s;
+}
+
+static void key(Display *dpy, unsigned long keysym, bool down) {
+  XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, keysym), down, CurrentTime);
+  XSync(dpy, False);
+}
+void key_down(Display *dpy, unsigned long keysym) { key(dpy, keysym, true); }
+void key_up(Display *dpy, unsigned long keysym) { key(dpy, keysym, false); }
+
+int sky_shift(const Shot &a, const Shot &b) {
+  constexpr int TOP = 726, BOTTOM = 746, LEFT = 200, WIDTH = 500, MAX_SHIFT = 300;
+  int best = -1, best_mismatch = 1 << 30;
+  for (int s = 0; s <= MAX_SHIFT; s++) {
+    int mismatch = 0;
+    for (int y = TOP; y < BOTTOM; y++)
+      for (int x = LEFT; x < LEFT + WIDTH; x++) {
+        const Rgb p = a.at(x + s, y), q = b.at(x, y);
+        mismatch += !near(p, q.r, q.g, q.b, 16);
+      }
+    if (mismatch < best_mismatch) {
+      best_mismatch = mismatch;
+      best = s;
+    }
+  }
+  return best;
+}
+
+std::string temp_dir() {
+  char pattern[] = "/tmp/coinflight-test-XXXXXX";
+  const char *dir = mkdtemp(pattern);
+  return dir ? dir : "/tmp";
+}
