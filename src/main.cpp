@@ -2,6 +2,11 @@
 #include <allegro.h>
 
 #include "shell.h"
+#include "version.h"
+
+// The version stays in the executable so that `strings coinflight` shows it.
+extern "C" __attribute__((used)) const char coinflight_version[] =
+    "Coin Flight " COINFLIGHT_VERSION;
 
 int main() {
   if (!start_up())

@@ -4,8 +4,8 @@
 //
 // writes OUTDIR/skypic.bmp (the 4000 x 768 sky strip that scrolls behind the
 // plane) and OUTDIR/gameoverpic.bmp (the 424 x 168 game-over panel), as 8-bit
-// run-length-encoded BMP files. It then reads both back with the library's BMP
-// loader, converted to 16-bit colour as the game loads them, and fails (exit
+// run-length-encoded BMP files, and OUTDIR/coinflight.svg, the menu icon. It then reads both back
+// with the library's BMP loader, converted to 16-bit colour as the game loads them, and fails (exit
 // status 1) if a picture could break the game: wrong size, a pixel in the
 // transparent mask colour in the sky, a visible seam where the strip wraps, a
 // bottom row too dark for the black score line, or a file over 1 MiB.
@@ -289,6 +289,34 @@ Picture paint_gameover() {
   return pic;
 }
 
+// The menu icon: the game's plane, drawn with the same shapes, in front of a
+// gold coin on a rounded patch of sky, as scalable vector graphics.
+bool write_icon(const std::string &path) {
+  FILE *f = fopen(path.c_str(), "w");
+  if (!f)
+    return false;
+  fputs("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"128\" height=\"128\" "
+        "viewBox=\"28 -72 150 150\">\n"
+        "  <rect x=\"28\" y=\"-72\" width=\"150\" height=\"150\" rx=\"24\" fill=\"#5f93e0\"/>\n"
+        "  <circle cx=\"140\" cy=\"-30\" r=\"30\" fill=\"#ffd700\"/>\n"
+        "  <circle cx=\"140\" cy=\"-30\" r=\"27\" fill=\"#cd8200\"/>\n"
+        "  <polygon points=\"122,-21 158,-21 140,-51\" fill=\"#ffd700\"/>\n"
+        "  <polygon points=\"122,-39 158,-39 140,-9\" fill=\"#ffd700\"/>\n"
+        "  <circle cx=\"150\" cy=\"13\" r=\"12\" fill=\"#646464\"/>\n"
+        "  <ellipse cx=\"120\" cy=\"0\" rx=\"21\" ry=\"10\" fill=\"#9696ff\" "
+        "stroke=\"#323232\"/>\n"
+        "  <rect x=\"50\" y=\"0\" width=\"101\" height=\"26\" fill=\"#003200\"/>\n"
+        "  <polygon points=\"50,0 50,-25 70,0\" fill=\"#003200\"/>\n"
+        "  <ellipse cx=\"50\" cy=\"0\" rx=\"15\" ry=\"25\" fill=\"#003200\"/>\n"
+        "  <rect x=\"162\" y=\"-5\" width=\"2\" height=\"37\" fill=\"#000000\"/>\n"
+        "  <circle cx=\"51\" cy=\"-5\" r=\"8\" fill=\"#c80000\"/>\n"
+        "  <rect x=\"90\" y=\"10\" width=\"51\" height=\"3\" fill=\"#c80000\"/>\n"
+        "  <rect x=\"149\" y=\"0\" width=\"2\" height=\"26\" fill=\"#000000\"/>\n"
+        "</svg>\n",
+        f);
+  return fclose(f) == 0;
+}
+
 // --- Checking what the game will load ---------------------------------------
 
 int problems = 0;
@@ -367,7 +395,8 @@ int main(int argc, char **argv) {
   }
   const std::string dir = argv[1];
   const std::string sky = dir + "/skypic.bmp", panel = dir + "/gameoverpic.bmp";
-  if (!write_bmp(paint_sky(), sky) || !write_bmp(paint_gameover(), panel)) {
+  if (!write_bmp(paint_sky(), sky) || !write_bmp(paint_gameover(), panel) ||
+      !write_icon(dir + "/coinflight.svg")) {
     fprintf(stderr, "artgen: cannot write into %s\n", dir.c_str());
     return 1;
   }

@@ -43,8 +43,8 @@ protected:
   }
 
   // Starts the game in `dir` and waits for its window to show the sky.
-  void launch(const std::string &dir = GAME_DIR) {
-    ASSERT_TRUE(game.start(GAME, dir, x.name()));
+  void launch(const std::string &dir = GAME_DIR, const std::string &command = GAME) {
+    ASSERT_TRUE(game.start(command, dir, x.name()));
     win = find_game_window(x.dpy, 20);
     ASSERT_NE(win, 0u) << "no 1024x768 window appeared; stderr: " << game.err();
     ASSERT_TRUE(wait_until(20, [&] { return !near(shot().at(512, 50), 0, 0, 0, 8); }))
@@ -150,6 +150,17 @@ TEST_F(Play, MissedCoinShowsGameOverUntilEnter) {
   dismiss_game_over();
   const Shot resumed = shot();
   EXPECT_LT(sky_shift(still, resumed), 15) << "the sky continues, it does not jump";
+  quit_with_esc();
+}
+
+// The installed command finds its pictures from any folder. The package check
+// runs this with COINFLIGHT_INSTALLED naming the command it installed.
+TEST_F(Play, InstalledCommandPlaysFromAnyFolder) {
+  const char *installed = getenv("COINFLIGHT_INSTALLED");
+  if (!installed)
+    GTEST_SKIP() << "run by the package check";
+  launch(temp_dir(), installed);
+  EXPECT_TRUE(plane_at(shot(), 364));
   quit_with_esc();
 }
 
