@@ -1,6 +1,7 @@
 // The real game on a real X server: what a player sees and does.
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -105,14 +106,14 @@ protected:
 // Esc quits with status 0 and nothing printed.
 TEST_F(Play, SkyScrollsPlaneSteersAndEscQuits) {
   launch();
-  const Shot a = shot();
   const double ta = now();
+  const Shot a = shot();
   EXPECT_TRUE(plane_at(a, 364)) << "the plane starts at height 364";
   EXPECT_GT(score_ink(a), 20) << "the score line is drawn at the bottom";
 
   wait_until(1.0, [] { return false; }); // let about a second of play pass
-  const Shot b = shot();
   const double tb = now();
+  const Shot b = shot();
   EXPECT_FALSE(panel_up(b));
   EXPECT_NEAR(sky_shift(a, b), 50 * (tb - ta), 8) << "50 pixels a second";
 
@@ -150,6 +151,24 @@ TEST_F(Play, MissedCoinShowsGameOverUntilEnter) {
   dismiss_game_over();
   const Shot resumed = shot();
   EXPECT_LT(sky_shift(still, resumed), 15) << "the sky continues, it does not jump";
+  quit_with_esc();
+}
+
+// A game held up for a second (stopped, then continued) runs every tick that
+// fell due meanwhile back to back: the sky ends up where the clock says, none
+// skipped. Esc still quits afterwards.
+TEST_F(Play, TicksDueWhileStoppedAreAllRun) {
+  launch();
+  const double ta = now();
+  const Shot a = shot();
+  game.signal(SIGSTOP);
+  wait_until(1.0, [] { return false; }); // the game stands still for a second
+  game.signal(SIGCONT);
+  wait_until(0.3, [] { return false; }); // let it catch up and present
+  const double tb = now();
+  const Shot b = shot();
+  EXPECT_FALSE(panel_up(b));
+  EXPECT_NEAR(sky_shift(a, b), 50 * (tb - ta), 8);
   quit_with_esc();
 }
 

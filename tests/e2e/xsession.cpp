@@ -124,6 +124,11 @@ bool GameProcess::running() {
   return true;
 }
 
+void GameProcess::signal(int sig) {
+  if (pid_ > 0)
+    kill(pid_, sig);
+}
+
 bool GameProcess::wait_exit(double seconds, int *exit_status) {
   if (!wait_until(seconds, [&] { return !running(); }))
     return false;

@@ -47,6 +47,7 @@ public:
   // Waits up to `seconds` for the game to end; true and its exit status if so.
   bool wait_exit(double seconds, int *exit_status);
   bool running();
+  void signal(int sig);    // sends a signal to the running game
   std::string out() const; // everything it wrote to stdout
   std::string err() const; // everything it wrote to stderr
 

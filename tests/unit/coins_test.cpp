@@ -2,41 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "autopilot.h"
 #include "headless.h"
-
-namespace {
-
-struct Slot {
-  int32_t *x, *y, *get, *on; // on is null for coin 1, which is always in play
-  bool in_play() const { return on == nullptr || *on == 1; }
-};
-Slot slot(int n) {
-  switch (n) {
-  case 1:
-    return {&state.coin1x, &state.coin1y, &state.coin1get, nullptr};
-  case 2:
-    return {&state.coin2x, &state.coin2y, &state.coin2get, &state.coin2on};
-  case 3:
-    return {&state.coin3x, &state.coin3y, &state.coin3get, &state.coin3on};
-  default:
-    return {&state.coin4x, &state.coin4y, &state.coin4get, &state.coin4on};
-  }
-}
-
-// Flies the plane to the coin that will reach its nose next: the uncaught
-// coin in flight with the smallest x. Returns false when no coin is flying.
-void autopilot() {
-  int best_x = 1 << 30;
-  for (int n = 1; n <= 4; n++) {
-    Slot s = slot(n);
-    if (s.in_play() && *s.x > 0 && *s.get == 0 && *s.x < best_x) {
-      best_x = *s.x;
-      state.planey = *s.y;
-    }
-  }
-}
-
-} // namespace
 
 // Every round follows one schedule while every coin is caught. Each row is
 // the tick of an event, the event, and every coin x after that tick.

@@ -85,3 +85,17 @@ TEST_F(Headless, ScoreLineShowsBothScoresInFullAtFixedPlaces) {
     }
   }
 }
+
+// A sky picture smaller than the strip leaves the rest of the previous
+// picture showing, as the game has always done, and never draws out of bounds.
+TEST_F(Headless, SkySmallerThanTheStripIsDrawnSafely) {
+  for (auto size : {std::pair{1, 1}, {300, 20}, {3999, 767}}) {
+    destroy_bitmap(state.skySprite);
+    state.skySprite = create_bitmap(size.first, size.second);
+    clear_to_color(state.skySprite, SKY);
+    clear_to_color(state.buffer, BLACK);
+    ticks(SKY_PERIOD + 1);
+    EXPECT_EQ(pixel(0, 0), SKY) << size.first << " x " << size.second;
+    EXPECT_EQ(pixel(BUFFER_W - 1, BUFFER_H - 1), BLACK) << "never covered, still black";
+  }
+}

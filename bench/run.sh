@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds Coin Flight and runs its benchmarks: the cost of a tick (headless),
+# then presentation rate, timer regularity and peak memory of the real main
+# loop on a private Xvfb server. Takes about two minutes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/build.sh build >/dev/null
+
+echo "== Tick cost =="
+build/bench/tick_bench data/skypic.bmp
+
+echo "== Presentation, timer, memory (Xvfb) =="
+exec {fd}<> <(:)
+Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null' EXIT
+read -r -t 20 -u "$fd" display || { echo "Xvfb did not start" >&2; exit 1; }
+DISPLAY=":$display" build/bench/present_bench "$PWD/data"
