@@ -8,8 +8,7 @@ cd "$(dirname "$0")/.."
 packages=(
   g++ make cmake pkg-config liballegro4-dev   # the game
   libgtest-dev googletest xvfb libx11-dev libxtst-dev  # its tests
-  libbenchmark-dev                              # its benchmarks
-  desktop-file-utils man-db dpkg-dev file       # checks of the installed package
+  desktop-file-utils man-db dpkg-dev            # the package and its checks
 )
 missing=()
 for p in "${packages[@]}"; do
