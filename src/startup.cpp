@@ -46,9 +46,10 @@ bool start_up() {
   if (allegro_init() != 0) {
     const char *display = getenv("DISPLAY");
     char detail[512];
-    snprintf(detail, sizeof detail, "%s (DISPLAY is %s%s%s)", allegro_error, display ? "\"" : "",
-             display ? display : "not set", display ? "\"" : "");
-    return fail("cannot start the Allegro library; is an X display running?", detail);
+    snprintf(detail, sizeof detail, "no display could be opened (DISPLAY is %s%s%s)%s%s",
+             display ? "\"" : "", display ? display : "not set", display ? "\"" : "",
+             allegro_error[0] ? "; " : "", allegro_error);
+    return fail("cannot start the Allegro library", detail);
   }
   if (install_keyboard() != 0)
     return fail("cannot install the keyboard handler", allegro_error);
