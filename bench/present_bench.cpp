@@ -54,8 +54,8 @@ int main(int argc, char **argv) {
     last_skyx = state.skyx;
   }
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  printf("presentation: %.0f passes/s, %.1f ticks/s over %.1f s (rounds lost: %s)\n",
-         passes / seconds, ticks / seconds, seconds, state.highscore ? "some" : "none");
+  printf("presentation: %.0f passes/s, %.1f ticks/s over %.1f s\n", passes / seconds,
+         ticks / seconds, seconds);
 
   const auto timer_start = Clock::now();
   speed_counter = 0;

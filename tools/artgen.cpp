@@ -1,14 +1,15 @@
-// artgen.cpp — paints Coin Flight's two pictures and checks them.
+// artgen.cpp — paints Coin Flight's two pictures and its icon, and checks them.
 //
 //   artgen OUTDIR
 //
 // writes OUTDIR/skypic.bmp (the 4000 x 768 sky strip that scrolls behind the
 // plane) and OUTDIR/gameoverpic.bmp (the 424 x 168 game-over panel), as 8-bit
-// run-length-encoded BMP files, and OUTDIR/coinflight.svg, the menu icon. It then reads both back
-// with the library's BMP loader, converted to 16-bit colour as the game loads them, and fails (exit
-// status 1) if a picture could break the game: wrong size, a pixel in the
-// transparent mask colour in the sky, a visible seam where the strip wraps, a
-// bottom row too dark for the black score line, or a file over 1 MiB.
+// run-length-encoded BMP files, and OUTDIR/coinflight.svg, the menu icon. It
+// then reads both pictures back with the library's BMP loader, converted to
+// 16-bit colour as the game loads them, and fails (exit status 1) if a picture
+// could break the game: wrong size, a pixel in the transparent mask colour in
+// the sky, a visible seam where the strip wraps, a bottom row too dark for the
+// black score line, or a file over 1 MiB.
 #include <allegro.h>
 #include <sys/stat.h>
 
