@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Builds Coin Flight and runs its benchmarks: the cost of a tick (headless),
-# then presentation rate, timer regularity and peak memory of the real main
-# loop on a private Xvfb server. Takes about two minutes.
+# the time from process start to the first frame (Xvfb), then presentation
+# rate, timer regularity and peak memory of the real main loop on a private
+# Xvfb server. Takes about two minutes; run it on a quiet machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh build >/dev/null
 
 echo "== Tick cost =="
 build/bench/tick_bench data/skypic.bmp
+
+echo "== Start-up (Xvfb) =="
+build/bench/startup_bench "$PWD/build/coinflight" "$PWD/data"
 
 echo "== Presentation, timer, memory (Xvfb) =="
 exec {fd}<> <(:)

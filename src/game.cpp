@@ -8,16 +8,6 @@
 
 #include "state.h"
 
-// Draws the sky twice, one period apart, so the strip wraps around, then
-// scrolls it one pixel to the left.
-static void sky() {
-  draw_sprite(state.buffer, state.skySprite, state.skyx, 0);
-  draw_sprite(state.buffer, state.skySprite, state.skyx + SKY_PERIOD, 0);
-  state.skyx -= 1;
-  if (state.skyx == -SKY_PERIOD)
-    state.skyx = 0;
-}
-
 // Draws this tick's number from the never-seeded C generator, reduced to
 // 0..32767 where the platform's rand() reaches further (the coin height
 // formulas are made for that range).

@@ -5,14 +5,24 @@
 // the tests run every rule without a display.
 //
 // Who calls what: the main loop (loop.cpp) calls game() once per due tick;
-// game() calls plane() and the coin steps in the order the tick fixes.
+// game() calls sky(), plane() and the coin steps in the order the tick fixes.
 #pragma once
+
+#include <allegro.h>
 
 #include "rules.h"
 
 // One tick: sky, plane, steering, random number, coins 1-4, catch or miss,
 // speed steps, round reset, score line. Called by the main loop per due tick.
 void game();
+
+// Draws the sky into `state.buffer` and scrolls it a pixel. Tick step 1.
+void sky();
+
+// True when any pixel of `bmp` is in the mask colour, i.e. a masked draw of it
+// would leave something showing through. Start-up asks this of the sky once
+// and keeps the answer in `state.skyOpaque`.
+bool has_mask_pixels(BITMAP *bmp);
 
 // Draws the plane at `state.planey` and advances its propeller. Tick step 2.
 void plane();

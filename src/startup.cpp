@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "bmpcheck.h"
+#include "game.h"
 #include "rules.h"
 #include "shell.h"
 #include "state.h"
@@ -67,6 +68,7 @@ bool start_up() {
   state.skySprite = load_picture(SKY_FILE);
   if (!state.skySprite)
     return false;
+  state.skyOpaque = !has_mask_pixels(state.skySprite);
   state.gameoverSprite = load_picture(GAMEOVER_FILE);
   if (!state.gameoverSprite)
     return false;

@@ -23,6 +23,10 @@ struct GameState {
   BITMAP *skySprite = nullptr;      // the sky strip, from "skypic.bmp"
   BITMAP *gameoverSprite = nullptr; // the game-over panel, from "gameoverpic.bmp"
   BITMAP *buffer = nullptr;         // the back buffer every tick draws into
+  // The sky has no pixel in the mask colour, so the tick may copy it plainly
+  // instead of drawing it masked (same picture, a fraction of the cost).
+  // Start-up sets it once the sky is loaded; false keeps the masked draw.
+  bool skyOpaque = false;
 
   int32_t r1 = WIDE_DIVISOR;           // divisor of the height formula of coins 1 and 2
   int32_t r2 = WIDE_OFFSET;            // offset of the height formula of coins 1 and 2

@@ -1,7 +1,10 @@
 // The tick's own steps: the scrolling sky, the random number, the score line.
 #include <algorithm>
+#include <iterator>
 #include <string>
+#include <vector>
 
+#include "autopilot.h"
 #include "headless.h"
 
 // The sky is drawn at its offset and again one period to the right. With a
@@ -88,14 +91,71 @@ TEST_F(Headless, ScoreLineShowsBothScoresInFullAtFixedPlaces) {
 
 // A sky picture smaller than the strip leaves the rest of the previous
 // picture showing, as the game has always done, and never draws out of bounds.
+// Both ways of drawing the sky are tried.
 TEST_F(Headless, SkySmallerThanTheStripIsDrawnSafely) {
-  for (auto size : {std::pair{1, 1}, {300, 20}, {3999, 767}}) {
-    destroy_bitmap(state.skySprite);
-    state.skySprite = create_bitmap(size.first, size.second);
-    clear_to_color(state.skySprite, SKY);
-    clear_to_color(state.buffer, BLACK);
-    ticks(SKY_PERIOD + 1);
-    EXPECT_EQ(pixel(0, 0), SKY) << size.first << " x " << size.second;
-    EXPECT_EQ(pixel(BUFFER_W - 1, BUFFER_H - 1), BLACK) << "never covered, still black";
+  for (bool opaque : {false, true})
+    for (auto size : {std::pair{1, 1}, {300, 20}, {3999, 767}}) {
+      destroy_bitmap(state.skySprite);
+      state.skySprite = create_bitmap(size.first, size.second);
+      state.skyOpaque = opaque;
+      clear_to_color(state.skySprite, SKY);
+      clear_to_color(state.buffer, BLACK);
+      ticks(SKY_PERIOD + 1);
+      EXPECT_EQ(pixel(0, 0), SKY) << size.first << " x " << size.second;
+      EXPECT_EQ(pixel(BUFFER_W - 1, BUFFER_H - 1), BLACK) << "never covered, still black";
+    }
+}
+
+// The plain copy of an opaque sky draws exactly what the masked draw does, and
+// a sky with transparent pixels is found out (down to one in its last corner)
+// and keeps showing the previous picture through them. Each sky is played
+// twice from the same start, once as start-up decides and once forced through
+// the masked draw, with coins flying, the plane steered and both copies of the
+// sky on screen; the whole buffers must match at every checkpoint.
+TEST_F(Headless, PlainSkyCopyGivesTheMaskedDrawsPictureToThePixel) {
+  const int mask = bitmap_mask_color(state.skySprite);
+  for (bool holes : {false, true}) {
+    SCOPED_TRACE(holes ? "sky with transparent pixels" : "opaque sky");
+    for (int x = 0; x < SKY_PERIOD; x++)
+      vline(state.skySprite, x, 0, BUFFER_H - 1, makecol(x % 256, 100, 255 - x % 200));
+    if (holes) {
+      rectfill(state.skySprite, 100, 300, 700, 420, mask); // across the plane and coins
+      rectfill(state.skySprite, 900, 0, 1100, BUFFER_H - 1, mask);
+      putpixel(state.skySprite, SKY_PERIOD - 1, BUFFER_H - 1, mask);
+    }
+    EXPECT_EQ(has_mask_pixels(state.skySprite), holes);
+
+    const int checkpoints[] = {1, 40, 130};
+    std::vector<BITMAP *> pictures[2];
+    for (int forced_masked = 0; forced_masked < 2; forced_masked++) {
+      BITMAP *sky = state.skySprite, *buffer = state.buffer;
+      state = GameState{};
+      state.skySprite = sky;
+      state.buffer = buffer;
+      state.skyOpaque = forced_masked ? false : !has_mask_pixels(sky);
+      state.skyx = -(SKY_PERIOD - 600); // the strip's end and its start side by side
+      clear_to_color(buffer, BLACK);
+      srand(7); // the same coin heights in both runs
+      int done = 0;
+      for (int at : checkpoints) {
+        for (; done < at; done++) {
+          autopilot();
+          key[KEY_UP] = done > 20 && done < 30; // the plane leaves a trail behind
+          game();
+        }
+        BITMAP *copy = create_bitmap(BUFFER_W, BUFFER_H);
+        blit(buffer, copy, 0, 0, 0, 0, BUFFER_W, BUFFER_H);
+        pictures[forced_masked].push_back(copy);
+      }
+    }
+    for (size_t i = 0; i < std::size(checkpoints); i++) {
+      int differing = 0;
+      for (int y = 0; y < BUFFER_H; y++)
+        for (int x = 0; x < BUFFER_W; x++)
+          differing += getpixel(pictures[0][i], x, y) != getpixel(pictures[1][i], x, y);
+      EXPECT_EQ(differing, 0) << "pixels differ after tick " << checkpoints[i];
+      destroy_bitmap(pictures[0][i]);
+      destroy_bitmap(pictures[1][i]);
+    }
   }
 }
