@@ -30,14 +30,14 @@ void present() { draw_on_screen(state.buffer, 0, 0); }
 
 void game_over_screen() {
   // Esc is not looked at here: only Enter leaves this screen.
-  while (!key[KEY_ENTER])
+  while (!key[KEY_ENTER] && !quit_requested())
     draw_on_screen(state.gameoverSprite, GAMEOVER_X, GAMEOVER_Y);
   state.gameover = 0;
   speed_counter.store(1);
 }
 
 bool main_loop_pass() {
-  if (key[KEY_ESC])
+  if (key[KEY_ESC] || quit_requested())
     return false;
   run_due_ticks();
   present();

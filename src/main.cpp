@@ -13,6 +13,7 @@ int main() {
     return 1;
   while (main_loop_pass()) {
   }
+  end_by_quit_signal();
   // The screen is released after every draw, so nothing is held here; the
   // library's exit handling frees the bitmaps, timer and keyboard.
   return 0;

@@ -5,6 +5,9 @@
 // drawn from a null bitmap. Each failure prints one line naming what failed and
 // where the game looked, and the game exits with status 1.
 #include <allegro.h>
+#ifdef ALLEGRO_WITH_XWINDOWS
+#include <xalleg.h>
+#endif
 #include <unistd.h>
 
 #include <climits>
@@ -20,6 +23,10 @@
 constexpr int COLOR_DEPTH = 16;
 static const char SKY_FILE[] = "skypic.bmp";
 static const char GAMEOVER_FILE[] = "gameoverpic.bmp";
+#ifdef ALLEGRO_WITH_XWINDOWS
+static const char WM_INSTANCE_NAME[] = "coinflight";
+static const char WM_CLASS_NAME[] = "CoinFlight"; // the desktop entry's StartupWMClass
+#endif
 
 // Prints one line on stderr, prefixed with the game's name.
 static bool fail(const char *what, const char *detail) {
@@ -44,6 +51,13 @@ static BITMAP *load_picture(const char *file) {
 }
 
 bool start_up() {
+#ifdef ALLEGRO_WITH_XWINDOWS
+  // The window's class names the game, so that a desktop's dock can match the
+  // window to the menu entry (its StartupWMClass); the library's default class
+  // is shared by every game built on it. The library gives the class to the
+  // window it makes in allegro_init, so it is named before that.
+  xwin_set_window_name(WM_INSTANCE_NAME, WM_CLASS_NAME);
+#endif
   if (allegro_init() != 0) {
     const char *display = getenv("DISPLAY");
     char detail[512];
@@ -52,6 +66,7 @@ bool start_up() {
              allegro_error[0] ? "; " : "", allegro_error);
     return fail("cannot start the Allegro library", detail);
   }
+  catch_quit_signals();
   if (install_keyboard() != 0)
     return fail("cannot install the keyboard handler", allegro_error);
   set_color_depth(COLOR_DEPTH);

@@ -103,9 +103,15 @@ protected:
 
 // The sky scrolls at 50 pixels a second under the plane at its start height
 // and the score line; the arrow keys fly the plane to the top and the bottom;
-// Esc quits with status 0 and nothing printed.
+// Esc quits with status 0 and nothing printed. The window's class names the
+// game (the desktop entry's StartupWMClass), not the library.
 TEST_F(Play, SkyScrollsPlaneSteersAndEscQuits) {
   launch();
+  std::string classes;
+  for (const std::string &c : window_classes(x.dpy))
+    classes += c + " ";
+  EXPECT_NE(classes.find("coinflight/CoinFlight"), std::string::npos) << classes;
+  EXPECT_EQ(classes.find("Allegro"), std::string::npos) << classes;
   const double ta = now();
   const Shot a = shot();
   EXPECT_TRUE(plane_at(a, 364)) << "the plane starts at height 364";
@@ -170,6 +176,31 @@ TEST_F(Play, TicksDueWhileStoppedAreAllRun) {
   EXPECT_FALSE(panel_up(b));
   EXPECT_NEAR(sky_shift(a, b), 50 * (tb - ta), 8);
   quit_with_esc();
+}
+
+// Ctrl-C (SIGINT) while playing and SIGTERM on the game-over screen end the
+// game at once, silently, through the normal shutdown, and the process ends by
+// that signal (status 130 or 143 as a shell reports it), not by abort().
+TEST_F(Play, CtrlCAndSigtermEndTheGameQuietlyWithTheSignalsStatus) {
+  struct Case {
+    int sig;
+    bool on_game_over_screen;
+  } const cases[] = {{SIGINT, false}, {SIGTERM, true}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.sig == SIGINT ? "SIGINT while playing" : "SIGTERM on the game-over screen");
+    launch();
+    if (c.on_game_over_screen) {
+      key_down(x.dpy, XK_Up);
+      ASSERT_TRUE(wait_until(10, [&] { return panel_up(shot()); })) << "no game-over panel";
+      key_up(x.dpy, XK_Up);
+    }
+    game.signal(c.sig);
+    int status = -1;
+    ASSERT_TRUE(game.wait_exit(5, &status)) << "the game did not end";
+    EXPECT_EQ(status, 128 + c.sig);
+    EXPECT_EQ(game.out(), "");
+    EXPECT_EQ(game.err(), "");
+  }
 }
 
 // The installed command finds its pictures from any folder. The package check

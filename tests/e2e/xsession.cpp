@@ -197,6 +197,25 @@ Shot grab(Display *dpy, Window win) {
   return s;
 }
 
+std::vector<std::string> window_classes(Display *dpy) {
+  std::vector<std::string> classes;
+  Window root, parent, *children = nullptr;
+  unsigned int n = 0;
+  if (!XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &n))
+    return classes;
+  for (unsigned int i = 0; i < n; i++) {
+    XClassHint hint;
+    if (XGetClassHint(dpy, children[i], &hint)) {
+      classes.push_back(std::string(hint.res_name) + "/" + hint.res_class);
+      XFree(hint.res_name);
+      XFree(hint.res_class);
+    }
+  }
+  if (children)
+    XFree(children);
+  return classes;
+}
+
 static void key(Display *dpy, unsigned long keysym, bool down) {
   XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, keysym), down, CurrentTime);
   XSync(dpy, False);

@@ -77,6 +77,9 @@ Window find_game_window(Display *dpy, double seconds);
 
 Shot grab(Display *dpy, Window win);
 
+// The WM_CLASS of every top-level window, as "instance/class".
+std::vector<std::string> window_classes(Display *dpy);
+
 void key_down(Display *dpy, unsigned long keysym);
 void key_up(Display *dpy, unsigned long keysym);
 
