@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // present_bench — the real start-up and main loop on an X display.
 //
 //   present_bench DATA_DIR

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds Coin Flight and runs its benchmarks: the cost of a tick (headless),
 # the time from process start to the first frame (Xvfb), then presentation
 # rate, timer regularity and peak memory of the real main loop on a private
 # Xvfb server. Takes about two minutes; run it on a quiet machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/build.sh build >/dev/null
+scripts/build.sh --tests build -DBUILD_TESTING=ON >/dev/null
 
 echo "== Tick cost =="
 build/bench/tick_bench data/skypic.bmp

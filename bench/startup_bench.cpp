@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // startup_bench — how long a player waits for the game to show up.
 //
 //   startup_bench COINFLIGHT_EXE DATA_DIR [RUNS]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tick_bench — what one tick costs, next to the pixel work it must ask of
 // the library.
 //

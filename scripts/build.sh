@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
-# Installs whatever the build and the tests need that this Debian machine
-# lacks, then configures and builds Coin Flight into build/.
-#   scripts/build.sh [BUILD_DIR [extra cmake arguments...]]
+# SPDX-License-Identifier: MIT
+# Installs whatever this Debian machine lacks to build Coin Flight (and, with
+# --tests, to run its tests and check its package), then configures and
+# builds it into build/.
+#   scripts/build.sh [--tests] [BUILD_DIR [extra cmake arguments...]]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(
-  g++ make cmake pkg-config liballegro4-dev   # the game
-  libgtest-dev googletest xvfb libx11-dev libxtst-dev  # its tests
-  desktop-file-utils man-db dpkg-dev            # the package and its checks
-)
+packages=(g++ make cmake pkg-config liballegro4-dev) # the game
+if [ "${1:-}" = --tests ]; then
+  shift
+  packages+=(
+    libgtest-dev xvfb libx11-dev libxtst-dev             # the tests
+    desktop-file-utils appstream man-db                   # the install check
+    build-essential dpkg-dev debhelper lintian devscripts # the .deb and its checks
+  )
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts Coin Flight from the folder
-# that holds its pictures.
+# SPDX-License-Identifier: MIT
+# Installs what the game needs, builds it (without its tests), and starts
+# Coin Flight from the folder that holds its pictures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/build.sh build
+scripts/build.sh build -DBUILD_TESTING=OFF
 cd build
 exec ./coinflight

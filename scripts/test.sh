@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and runs every test: the headless tests,
 # the art checks, the end-to-end tests on a private Xvfb server and the
-# package check; then the headless tests again, built with AddressSanitizer
-# and UndefinedBehaviorSanitizer.
+# install check; then builds the Debian package twice and checks it
+# (reproducible, lintian, hardening); then runs the headless tests again,
+# built with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/build.sh build
+scripts/build.sh --tests build -DBUILD_TESTING=ON
 ctest --test-dir build --output-on-failure
+
+echo "== The Debian package =="
+tests/package/check_deb.sh
 
 echo "== The headless tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
 cmake -S . -B build-sanitize -DCOINFLIGHT_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null

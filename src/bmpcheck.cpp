@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // bmpcheck.cpp — header and size checks of a BMP file.
 #include "bmpcheck.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // bmpcheck.h — checks a picture file before the library's BMP loader reads it.
 //
 // The loader returns NULL for a missing file, but it happily returns a bitmap

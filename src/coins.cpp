@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // coins.cpp — the gold coins: their flight, catching, speed and round end.
 //
 // Each slot keeps its own numbered variables; the helpers below take one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // game.cpp — the order of one tick, the scrolling sky and the score line.
 #include "game.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // game.h — the simulation: one tick of the game, drawn into `state.buffer`.
 //
 // The simulation reads only the library's `key` array and draws only into the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // loop.cpp — the fixed-rate main loop, presentation and the game-over screen.
 #include <allegro.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // main.cpp — Coin Flight's entry: start up, then loop until Esc.
 #include <allegro.h>
 

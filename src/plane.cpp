@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // plane.cpp — the player's propeller plane, drawn from filled shapes.
 #include <allegro.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // rules.h — the game's fixed numbers: sizes, speeds, thresholds.
 //
 // There is no configuration; every rule of the game is a constant here, named

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // shell.h — the platform shell: start-up, the timer, the main loop and the
 // game-over screen. This is the only code that talks to the display.
 //

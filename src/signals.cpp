@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // signals.cpp — Ctrl-C in the terminal and SIGTERM (a logout, `kill`) end the
 // game the way Esc does.
 //

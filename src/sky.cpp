@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // sky.cpp — the scrolling sky strip behind everything else.
 #include <allegro.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // startup.cpp — brings up the library, screen, keyboard, pictures and timer.
 //
 // Every step that can fail is checked: without an X display allegro_init fails

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // state.cpp — the one instance of the game's state.
 #include "state.h"
 

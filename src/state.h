@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // state.h — every variable of Coin Flight, listed in one place.
 //
 // The whole game lives in one process-wide record, `state`, whose members keep

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // artgen.cpp — paints Coin Flight's two pictures and its icon, and checks them.
 //
 //   artgen OUTDIR

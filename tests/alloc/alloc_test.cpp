@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A tick allocates nothing: the C allocation functions are replaced here, so
 // every malloc, calloc and realloc of the game, the library and the C++
 // runtime (operator new ends in malloc) is counted while ticks run.

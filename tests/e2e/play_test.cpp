@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real game on a real X server: what a player sees and does.
 #include <X11/keysym.h>
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // xsession.cpp — Xvfb, the game process, XTest keys and XGetImage pixels.
 #include "xsession.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // xsession.h — drives the real coinflight binary on a private X server.
 //
 // XServer starts Xvfb on a free display (Xvfb picks it and reports it through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // autopilot.h — flies the plane for tests and benchmarks.
 //
 // Coin slots are numbered variables in the game; slot(n) gathers one slot's

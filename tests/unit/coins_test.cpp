@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The coins: the schedule of a round, catching, and what a miss does.
 #include <string>
 #include <vector>

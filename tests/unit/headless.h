@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // headless.h — runs the game's simulation without a display.
 //
 // The library is started with no system driver, colours are 16-bit, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main loop's handling of ticks, presentation and the game-over screen,
 // with a memory bitmap standing in for the screen.
 #include <atomic>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plane: steering, its bounds, the propeller and how its shapes layer.
 #include "headless.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A million ticks of play with random key holding and an autopilot that
 // catches most coins and misses some; the game's invariants hold throughout.
 #include <random>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tick's own steps: the scrolling sky, the random number, the score line.
 #include <algorithm>
 #include <iterator>
