@@ -4,7 +4,7 @@ execute_process(COMMAND ${ARTGEN} ${OUT} RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "artgen failed its own checks (exit ${rc})")
 endif()
-foreach(name skypic.bmp gameoverpic.bmp coinflight.svg)
+foreach(name skypic.bmp gameoverpic.bmp coinflight.svg coinflight.ico)
   execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT}/${name} ${DATA}/${name}
                   RESULT_VARIABLE differ)
   if(NOT differ EQUAL 0)

@@ -5,7 +5,8 @@
 //
 // writes OUTDIR/skypic.bmp (the 4000 x 768 sky strip that scrolls behind the
 // plane) and OUTDIR/gameoverpic.bmp (the 424 x 168 game-over panel), as 8-bit
-// run-length-encoded BMP files, and OUTDIR/coinflight.svg, the menu icon. It
+// run-length-encoded BMP files, OUTDIR/coinflight.svg, the menu icon, and
+// OUTDIR/coinflight.ico, the same icon for the Windows executable. It
 // then reads both pictures back with the library's BMP loader, converted to
 // 16-bit colour as the game loads them, and fails (exit status 1) if a picture
 // could break the game: wrong size, a pixel in the transparent mask colour in
@@ -319,6 +320,125 @@ bool write_icon(const std::string &path) {
   return fclose(f) == 0;
 }
 
+// The same icon as pixels, for Windows: the shapes above painted with the
+// library's primitives at `size` x `size`, four times oversampled and averaged
+// down, so that the edges are smooth and the rounded corners fade out.
+struct Rgba {
+  uint8_t r, g, b, a;
+};
+std::vector<Rgba> paint_icon(int size) {
+  constexpr int OVERSAMPLE = 4;
+  const int big = size * OVERSAMPLE;
+  BITMAP *bmp = create_bitmap_ex(32, big, big);
+  const int empty = makecol32(255, 0, 255); // no shape of the icon is magenta
+  clear_to_color(bmp, empty);
+  const double scale = big / 150.0; // the icon's viewBox is 150 units square
+  auto X = [&](double x) { return static_cast<int>(std::lround((x - 28) * scale)); };
+  auto Y = [&](double y) { return static_cast<int>(std::lround((y + 72) * scale)); };
+  auto L = [&](double length) { return static_cast<int>(std::lround(length * scale)); };
+  auto rgb = [](int hex) { return makecol32(hex >> 16, (hex >> 8) & 0xff, hex & 0xff); };
+  // A box given as in the SVG: x, y, width, height.
+  auto box = [&](double x, double y, double w, double h, int colour) {
+    rectfill(bmp, X(x), Y(y), X(x + w) - 1, Y(y + h) - 1, colour);
+  };
+
+  const int sky = rgb(0x5f93e0), gold = rgb(0xffd700), green = rgb(0x003200), red = rgb(0xc80000);
+  box(52, -72, 102, 150, sky); // the rounded patch of sky: a cross and four corners
+  box(28, -48, 150, 102, sky);
+  for (double cx : {52.0, 154.0})
+    for (double cy : {-48.0, 54.0})
+      circlefill(bmp, X(cx), Y(cy), L(24), sky);
+  circlefill(bmp, X(140), Y(-30), L(30), gold);
+  circlefill(bmp, X(140), Y(-30), L(27), rgb(0xcd8200));
+  triangle(bmp, X(122), Y(-21), X(158), Y(-21), X(140), Y(-51), gold);
+  triangle(bmp, X(122), Y(-39), X(158), Y(-39), X(140), Y(-9), gold);
+  circlefill(bmp, X(150), Y(13), L(12), rgb(0x646464));
+  ellipsefill(bmp, X(120), Y(0), L(21.5), L(10.5), rgb(0x323232)); // canopy frame
+  ellipsefill(bmp, X(120), Y(0), L(20.5), L(9.5), rgb(0x9696ff));
+  box(50, 0, 101, 26, green);
+  triangle(bmp, X(50), Y(0), X(50), Y(-25), X(70), Y(0), green);
+  ellipsefill(bmp, X(50), Y(0), L(15), L(25), green);
+  box(162, -5, 2, 37, rgb(0x000000));
+  circlefill(bmp, X(51), Y(-5), L(8), red);
+  box(90, 10, 51, 3, red);
+  box(149, 0, 2, 26, rgb(0x000000));
+
+  std::vector<Rgba> px(size * size);
+  for (int y = 0; y < size; y++)
+    for (int x = 0; x < size; x++) {
+      int r = 0, g = 0, b = 0, covered = 0;
+      for (int sy = 0; sy < OVERSAMPLE; sy++)
+        for (int sx = 0; sx < OVERSAMPLE; sx++) {
+          const int c = getpixel(bmp, x * OVERSAMPLE + sx, y * OVERSAMPLE + sy);
+          if (c == empty)
+            continue;
+          r += getr32(c);
+          g += getg32(c);
+          b += getb32(c);
+          covered++;
+        }
+      if (covered)
+        px[y * size + x] = {static_cast<uint8_t>(r / covered), static_cast<uint8_t>(g / covered),
+                            static_cast<uint8_t>(b / covered),
+                            static_cast<uint8_t>(covered * 255 / (OVERSAMPLE * OVERSAMPLE))};
+    }
+  destroy_bitmap(bmp);
+  return px;
+}
+
+// The Windows icon file: the icon at the sizes Explorer and the title bar
+// ask for, each a 32-bit picture with its transparency and a 1-bit mask for
+// old renderers.
+bool write_ico(const std::string &path) {
+  const int sizes[] = {16, 24, 32, 48, 64, 256};
+  const int count = sizeof sizes / sizeof sizes[0];
+  std::vector<uint8_t> out, images;
+  put16(out, 0); // reserved
+  put16(out, 1); // an icon
+  put16(out, count);
+  for (int size : sizes) {
+    const std::vector<Rgba> px = paint_icon(size);
+    const int mask_row = (size + 31) / 32 * 4;
+    std::vector<uint8_t> image;
+    put32(image, 40);
+    put32(image, size);
+    put32(image, size * 2); // the picture and its mask, one above the other
+    put16(image, 1);
+    put16(image, 32);
+    put32(image, 0); // uncompressed
+    put32(image, size * size * 4 + mask_row * size);
+    for (int i = 0; i < 4; i++)
+      put32(image, 0);
+    for (int y = size - 1; y >= 0; y--)
+      for (int x = 0; x < size; x++) {
+        const Rgba &c = px[y * size + x];
+        image.insert(image.end(), {c.b, c.g, c.r, c.a});
+      }
+    for (int y = size - 1; y >= 0; y--) {
+      std::vector<uint8_t> row(mask_row, 0);
+      for (int x = 0; x < size; x++)
+        if (px[y * size + x].a == 0)
+          row[x / 8] |= 0x80 >> (x % 8);
+      image.insert(image.end(), row.begin(), row.end());
+    }
+    out.push_back(size == 256 ? 0 : size); // 0 stands for 256
+    out.push_back(size == 256 ? 0 : size);
+    out.push_back(0); // no palette
+    out.push_back(0);
+    put16(out, 1);  // planes
+    put16(out, 32); // bits per pixel
+    put32(out, image.size());
+    put32(out, 6 + 16 * count + images.size());
+    images.insert(images.end(), image.begin(), image.end());
+  }
+  out.insert(out.end(), images.begin(), images.end());
+  FILE *f = fopen(path.c_str(), "wb");
+  if (!f)
+    return false;
+  bool ok = fwrite(out.data(), 1, out.size(), f) == out.size();
+  return fclose(f) == 0 && ok;
+}
+
 // --- Checking what the game will load ---------------------------------------
 
 int problems = 0;
@@ -398,7 +518,7 @@ int main(int argc, char **argv) {
   const std::string dir = argv[1];
   const std::string sky = dir + "/skypic.bmp", panel = dir + "/gameoverpic.bmp";
   if (!write_bmp(paint_sky(), sky) || !write_bmp(paint_gameover(), panel) ||
-      !write_icon(dir + "/coinflight.svg")) {
+      !write_icon(dir + "/coinflight.svg") || !write_ico(dir + "/coinflight.ico")) {
     fprintf(stderr, "artgen: cannot write into %s\n", dir.c_str());
     return 1;
   }
