@@ -3,8 +3,9 @@
 # Installs what is missing, builds, and runs every test: the headless tests,
 # the art checks, the end-to-end tests on a private Xvfb server and the
 # install check; then builds the Debian package twice and checks it
-# (reproducible, lintian, hardening); then runs the headless tests again,
-# built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# (reproducible, lintian, hardening); then builds the Windows release and
+# plays it under Wine; then runs the headless tests again, built with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh --tests build -DBUILD_TESTING=ON
@@ -12,6 +13,9 @@ ctest --test-dir build --output-on-failure
 
 echo "== The Debian package =="
 tests/package/check_deb.sh
+
+echo "== The Windows release, played under Wine =="
+tests/windows/check_windows.sh build/tests/e2e_tests
 
 echo "== The headless tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
 cmake -S . -B build-sanitize -DCOINFLIGHT_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null

@@ -29,9 +29,17 @@ static const char WM_INSTANCE_NAME[] = "coinflight";
 static const char WM_CLASS_NAME[] = "CoinFlight"; // the desktop entry's StartupWMClass
 #endif
 
-// Prints one line on stderr, prefixed with the game's name.
+// Prints one line on stderr, prefixed with the game's name. On Windows, where
+// a game started from Explorer has nowhere to show stderr, the same words
+// also come up in a message box.
 static bool fail(const char *what, const char *detail) {
   fprintf(stderr, "coinflight: %s: %s\n", what, detail);
+#ifdef ALLEGRO_WINDOWS
+  // A message box can only be seen once the full-screen mode is left.
+  if (screen)
+    set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
+  allegro_message("Coin Flight cannot start.\n\n%s: %s\n", what, detail);
+#endif
   return false;
 }
 
@@ -45,8 +53,9 @@ static BITMAP *load_picture(const char *file) {
     char cwd[PATH_MAX];
     if (!getcwd(cwd, sizeof cwd))
       snprintf(cwd, sizeof cwd, "the working directory");
-    fprintf(stderr, "coinflight: cannot load \"%s\" from %s: %s\n", file, cwd,
-            problem ? problem : "the BMP loader could not read it");
+    char what[PATH_MAX + 64];
+    snprintf(what, sizeof what, "cannot load \"%s\" from %s", file, cwd);
+    fail(what, problem ? problem : "the BMP loader could not read it");
   }
   return bmp;
 }
@@ -60,12 +69,17 @@ bool start_up() {
   xwin_set_window_name(WM_INSTANCE_NAME, WM_CLASS_NAME);
 #endif
   if (allegro_init() != 0) {
+#ifdef ALLEGRO_WITH_XWINDOWS
+    // On X the usual reason is that no display could be reached.
     const char *display = getenv("DISPLAY");
     char detail[512];
     snprintf(detail, sizeof detail, "no display could be opened (DISPLAY is %s%s%s)%s%s",
              display ? "\"" : "", display ? display : "not set", display ? "\"" : "",
              allegro_error[0] ? "; " : "", allegro_error);
     return fail("cannot start the Allegro library", detail);
+#else
+    return fail("cannot start the Allegro library", allegro_error);
+#endif
   }
   catch_quit_signals();
   if (install_keyboard() != 0)

@@ -41,13 +41,13 @@ class Play : public ::testing::Test {
 protected:
   void SetUp() override {
     std::string why;
-    ASSERT_TRUE(x.start(&why)) << why;
+    ASSERT_TRUE(x.start(&why, depth)) << why;
   }
 
   // Starts the game in `dir` and waits for its window to show the sky.
   void launch(const std::string &dir = GAME_DIR, const std::string &command = GAME) {
     ASSERT_TRUE(game.start(command, dir, x.name()));
-    win = find_game_window(x.dpy, 20);
+    win = find_game_window(x.dpy, window_deadline);
     ASSERT_NE(win, 0u) << "no 1024x768 window appeared; stderr: " << game.err();
     ASSERT_TRUE(wait_until(20, [&] { return !near(shot().at(512, 50), 0, 0, 0, 8); }))
         << "the sky never showed";
@@ -94,10 +94,24 @@ protected:
     EXPECT_EQ(game.err(), "");
   }
 
+  int depth = 24;              // of the X screen
+  double window_deadline = 20; // seconds the game may take to show its window
   XServer x;
   GameProcess game;
   Window win = 0;
   double started = 0;
+};
+
+// The Windows build under Wine. Wine gives DirectDraw the full screen it asks
+// for when the X screen already has its 16-bit depth; on a 24-bit screen of
+// the same size the game's window would not fit beside Wine's taskbar area.
+// Wine's start takes seconds.
+class WindowsPlay : public Play {
+protected:
+  WindowsPlay() {
+    depth = 16;
+    window_deadline = 60;
+  }
 };
 
 } // namespace
@@ -274,4 +288,51 @@ TEST_F(Play, BrokenPicturesOrNoDisplayStopTheGameWithAClearMessage) {
     EXPECT_NE(err.find(expect), std::string::npos) << "stderr: " << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << "one line: " << err;
   }
+}
+
+// The Windows release, unzipped, played under Wine: the sky and the plane show,
+// Up flies the plane to the top, Esc quits with status 0. With a picture
+// missing it shows a message box naming the picture, and once that is
+// dismissed ends with status 1, the same words on stderr. The Windows check
+// runs this with COINFLIGHT_WINE_COMMAND naming a script that starts the
+// unzipped coinflight.exe under Wine in the folder it is started in.
+TEST_F(WindowsPlay, UnzippedReleasePlaysUnderWine) {
+  const char *command = getenv("COINFLIGHT_WINE_COMMAND");
+  const char *folder = getenv("COINFLIGHT_WINE_FOLDER");
+  if (!command || !folder)
+    GTEST_SKIP() << "run by the Windows check";
+
+  launch(folder, command);
+  if (HasFatalFailure())
+    return;
+  EXPECT_TRUE(plane_at(shot(), 364));
+  EXPECT_TRUE(hold_until(XK_Up, [](const Shot &s) { return plane_at(s, 4); }));
+  key_down(x.dpy, XK_Escape);
+  int status = -1;
+  bool ended = game.wait_exit(10, &status);
+  if (!ended) { // a game-over panel was up: only Enter leaves it
+    key_down(x.dpy, XK_Return);
+    ended = game.wait_exit(10, &status);
+    key_up(x.dpy, XK_Return);
+  }
+  key_up(x.dpy, XK_Escape);
+  ASSERT_TRUE(ended) << "Esc did not end the game";
+  EXPECT_EQ(status, 0);
+
+  const std::string broken = temp_dir();
+  for (const char *file : {"coinflight.exe", "gameoverpic.bmp"})
+    std::ofstream(broken + "/" + file, std::ios::binary)
+        << std::ifstream(std::string(folder) + "/" + file, std::ios::binary).rdbuf();
+  GameProcess no_sky;
+  ASSERT_TRUE(no_sky.start(command, broken, x.name()));
+  ASSERT_NE(find_small_window(x.dpy, window_deadline), 0u) << "no message box came up";
+  ASSERT_TRUE(wait_until(10, [&] {
+    key_down(x.dpy, XK_Return); // dismiss the message box
+    key_up(x.dpy, XK_Return);
+    return no_sky.wait_exit(1, &status);
+  })) << "the message box stayed";
+  EXPECT_EQ(status, 1);
+  const std::string err = no_sky.err();
+  EXPECT_NE(err.find("cannot load \"skypic.bmp\" from "), std::string::npos) << err;
+  EXPECT_NE(err.find(":\\"), std::string::npos) << "a Windows path: " << err;
 }

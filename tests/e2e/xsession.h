@@ -27,8 +27,9 @@ public:
   XServer(const XServer &) = delete;
   XServer &operator=(const XServer &) = delete;
   ~XServer();
-  // Starts Xvfb with a 1024x768 24-bit screen and connects to it.
-  bool start(std::string *why);
+  // Starts Xvfb with a 1024x768 screen of `depth` bits (24 or 16) and
+  // connects to it.
+  bool start(std::string *why, int depth = 24);
   const std::string &name() const { return display_name_; }
   Display *dpy = nullptr;
 
@@ -75,6 +76,10 @@ bool near(Rgb c, int r, int g, int b, int tolerance = 12);
 
 // Finds the game's mapped 1024x768 window, waiting up to `seconds`.
 Window find_game_window(Display *dpy, double seconds);
+
+// Finds a mapped top-level window smaller than the screen (a message box),
+// waiting up to `seconds`, and gives it the keyboard.
+Window find_small_window(Display *dpy, double seconds);
 
 Shot grab(Display *dpy, Window win);
 

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Builds Coin Flight for 64-bit Windows on this Debian machine and packs the
+# release zip a Windows player unzips and double-clicks:
+#   build/windows/coinflight-VERSION-win64.zip
+# holding coinflight.exe (a static, stripped GUI program with the game's icon
+# and version), the two pictures, LICENSE.txt and README.txt.
+#
+# Debian ships no Allegro 4 for Windows, so this fetches Allegro's upstream
+# source through apt (from a deb-src line made from this machine's own apt
+# sources, in a private apt folder: the system's apt setup is left alone),
+# patches it (packaging/windows/*.patch, each says what it mends) and
+# cross-builds it with mingw-w64 once; the result is kept in
+# build/windows/allegro-*, so a rebuild takes seconds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+out=$root/build/windows
+version=$(sed -n 's/^project(coinflight VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+toolchain=$root/cmake/mingw-w64-x86_64.cmake
+triple=x86_64-w64-mingw32
+
+packages=(cmake make pkg-config patch zip g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing missing packages: ${missing[*]}"
+  sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -q
+  "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# --- Allegro for Windows, built once per set of patches ----------------------
+patches_id=$(cat packaging/windows/*.patch "$toolchain" | sha256sum | cut -c1-12)
+allegro=$out/allegro-$patches_id
+if [ ! -f "$allegro/prefix/lib/pkgconfig/allegro.pc" ]; then
+  rm -rf "$out"/allegro-*
+  mkdir -p "$allegro/apt/lists/partial"
+  # A deb-src line for the first Debian archive and suite apt already uses.
+  awk '
+    /^Types:/ { types = $0 }
+    /^URIs:/ { uri = $2 } /^Suites:/ { suite = $2 } /^Signed-By:/ { key = $2 }
+    /^$/ { if (!line && types ~ /deb/ && uri != "" && suite !~ /security/) line = "deb-src [signed-by=" key "] " uri " " suite " main"; uri = "" }
+    END { if (!line && uri != "" && suite !~ /security/) line = "deb-src [signed-by=" key "] " uri " " suite " main"; print line }
+  ' /etc/apt/sources.list.d/*.sources 2>/dev/null >"$allegro/apt/sources.list" || true
+  if ! grep -q deb-src "$allegro/apt/sources.list"; then
+    grep -h '^deb ' /etc/apt/sources.list 2>/dev/null | head -n1 | sed 's/^deb /deb-src /' >"$allegro/apt/sources.list"
+  fi
+  grep -q deb-src "$allegro/apt/sources.list" || { echo "no Debian archive in the apt sources" >&2; exit 1; }
+  apt_private=(-o Dir::Etc::SourceList="$allegro/apt/sources.list" -o Dir::Etc::SourceParts=/nonexistent
+    -o Dir::State::Lists="$allegro/apt/lists" -o Debug::NoDropPrivs=1 -o APT::Sandbox::User=root)
+  log=$allegro/build.log
+  echo "Fetching and cross-building Allegro 4 for Windows (once; log in $log)"
+  apt-get -q "${apt_private[@]}" update >"$log" 2>&1
+  (cd "$allegro" && apt-get -q "${apt_private[@]}" source --tar-only allegro4.4) >>"$log" 2>&1
+  mkdir -p "$allegro/src"
+  tar -xzf "$allegro"/allegro4.4_*.orig.tar.gz -C "$allegro/src" --strip-components=1
+  for p in packaging/windows/*.patch; do
+    patch -d "$allegro/src" -p1 --forward --quiet <"$p"
+  done
+  cmake -S "$allegro/src" -B "$allegro/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$allegro/prefix" -DSHARED=OFF \
+    -DWANT_ALLEGROGL=OFF -DWANT_LOADPNG=OFF -DWANT_LOGG=OFF -DWANT_JPGALLEG=OFF \
+    -DWANT_EXAMPLES=OFF -DWANT_TOOLS=OFF -DWANT_TESTS=OFF -DWANT_DOCS=OFF >>"$log" 2>&1
+  cmake --build "$allegro/build" -j "$(nproc)" >>"$log" 2>&1 || { tail -n 40 "$log"; exit 1; }
+  cmake --install "$allegro/build" >>"$log" 2>&1
+  # Allegro's build writes no pkg-config file for Windows: this one links it
+  # statically with the Windows and DirectX libraries it calls.
+  mkdir -p "$allegro/prefix/lib/pkgconfig"
+  cat >"$allegro/prefix/lib/pkgconfig/allegro.pc" <<PC
+prefix=$allegro/prefix
+libdir=\${prefix}/lib
+includedir=\${prefix}/include
+
+Name: allegro
+Description: Allegro game programming library, static, for 64-bit Windows
+Version: 4.4.3.1
+Cflags: -I\${includedir} -DALLEGRO_STATICLINK
+Libs: -L\${libdir} -lalleg -lkernel32 -luser32 -lgdi32 -lcomdlg32 -lole32 -ldinput -lddraw -ldxguid -lwinmm -ldsound
+PC
+fi
+
+# --- The game (built beside the Allegro it links) ------------------------------
+PKG_CONFIG_LIBDIR=$allegro/prefix/lib/pkgconfig cmake -S . -B "$allegro/game" \
+  -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_FIND_ROOT_PATH="$allegro/prefix" \
+  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$allegro/game" -j "$(nproc)" --target coinflight >/dev/null
+
+stage=$out/coinflight-$version-win64
+rm -rf "$stage" "$stage.zip"
+mkdir -p "$stage"
+$triple-strip -o "$stage/coinflight.exe" "$allegro/game/coinflight.exe"
+cp data/skypic.bmp data/gameoverpic.bmp "$stage/"
+sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
+sed "s/@VERSION@/$version/; s/\$/\r/" packaging/windows/README.txt >"$stage/README.txt"
+# Fixed dates and order, so the same sources give the same zip.
+touch -d "@$(git log -1 --format=%ct 2>/dev/null || echo 0)" "$stage"/*
+(cd "$out" && TZ=UTC zip -X -q -r "$(basename "$stage").zip" "$(basename "$stage")")
+echo "$stage.zip"
