@@ -220,8 +220,8 @@ Shot grab(Display *dpy, Window win) {
     }
     while (mask >> bits)
       bits++;
-    const int v = static_cast<int>((p >> shift) & mask);
-    return bits >= 8 ? v >> (bits - 8) : (v << (8 - bits)) | (v >> (2 * bits - 8));
+    const long v = static_cast<long>((p >> shift) & mask);
+    return bits == 0 ? 0 : static_cast<int>(v * 255 / ((1L << bits) - 1));
   };
   for (int y = 0; y < s.h; y++)
     for (int x = 0; x < s.w; x++) {
