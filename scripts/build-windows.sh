@@ -21,18 +21,7 @@ toolchain=$root/cmake/mingw-w64-x86_64.cmake
 triple=x86_64-w64-mingw32
 
 packages=(cmake make pkg-config patch zip g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing missing packages: ${missing[*]}"
-  sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo[@]}" apt-get update -q
-  "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+scripts/need.sh "${packages[@]}"
 
 # --- Allegro for Windows, built once per set of patches ----------------------
 patches_id=$(cat packaging/windows/*.patch "$toolchain" | sha256sum | cut -c1-12)

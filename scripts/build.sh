@@ -16,18 +16,7 @@ if [ "${1:-}" = --tests ]; then
     build-essential dpkg-dev debhelper lintian devscripts # the .deb and its checks
   )
 fi
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing missing packages: ${missing[*]}"
-  sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo[@]}" apt-get update -q
-  "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+scripts/need.sh "${packages[@]}"
 
 build_dir=${1:-build}
 shift || true

@@ -79,6 +79,15 @@ std::vector<uint8_t> rle8(const Picture &pic) {
   return data;
 }
 
+// Writes `bytes` to `path`; false if any of it could not be written.
+bool write_file(const std::vector<uint8_t> &bytes, const std::string &path) {
+  FILE *f = fopen(path.c_str(), "wb");
+  if (!f)
+    return false;
+  const bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return fclose(f) == 0 && ok;
+}
+
 bool write_bmp(const Picture &pic, const std::string &path) {
   const std::vector<uint8_t> data = rle8(pic);
   const uint32_t offset = 14 + 40 + 256 * 4;
@@ -106,11 +115,7 @@ bool write_bmp(const Picture &pic, const std::string &path) {
     out.push_back(0);
   }
   out.insert(out.end(), data.begin(), data.end());
-  FILE *f = fopen(path.c_str(), "wb");
-  if (!f)
-    return false;
-  bool ok = fwrite(out.data(), 1, out.size(), f) == out.size();
-  return fclose(f) == 0 && ok;
+  return write_file(out, path);
 }
 
 // --- Painting ---------------------------------------------------------------
@@ -432,11 +437,7 @@ bool write_ico(const std::string &path) {
     images.insert(images.end(), image.begin(), image.end());
   }
   out.insert(out.end(), images.begin(), images.end());
-  FILE *f = fopen(path.c_str(), "wb");
-  if (!f)
-    return false;
-  bool ok = fwrite(out.data(), 1, out.size(), f) == out.size();
-  return fclose(f) == 0 && ok;
+  return write_file(out, path);
 }
 
 // --- Checking what the game will load ---------------------------------------

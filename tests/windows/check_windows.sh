@@ -13,18 +13,7 @@ work=$(mktemp -d)
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
 fail() { echo "Windows check failed: $*" >&2; exit 1; }
 
-packages=(wine wine64 icoutils unzip)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo[@]}" apt-get update -q
-  "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+scripts/need.sh wine wine64 icoutils unzip
 
 zip=$(scripts/build-windows.sh | tail -n 1)
 [ -f "$zip" ] || fail "no zip was built"
