@@ -11,14 +11,15 @@ out=$(mkdir -p "${1:-build/deb}" && cd "${1:-build/deb}" && pwd)
 
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+# DEB_BUILD_OPTIONS=nocheck also selects the nocheck build profile, which
+# drops the test tools from the build dependencies.
 profile=()
-case " ${DEB_BUILD_OPTIONS:-} " in *" nocheck "*) profile=(-P nocheck) ;; esac
+case " ${DEB_BUILD_OPTIONS:-} " in *" nocheck "*) profile=(-Pnocheck) ;; esac
 # The packaging tools, then whatever debian/control asks for that is missing.
 if ! dpkg-checkbuilddeps "${profile[@]}" >/dev/null 2>&1 ||
   ! command -v dpkg-buildpackage >/dev/null || ! dpkg-query -W build-essential >/dev/null 2>&1; then
   export DEBIAN_FRONTEND=noninteractive
-  "${sudo[@]}" apt-get update -q
-  "${sudo[@]}" apt-get install -y -q --no-install-recommends build-essential dpkg-dev debhelper
+  scripts/need.sh build-essential dpkg-dev debhelper
   "${sudo[@]}" apt-get build-dep -y -q --no-install-recommends "${profile[@]}" ./
 fi
 
@@ -27,6 +28,6 @@ src="$out/coinflight-$version"
 rm -rf "$src"
 mkdir -p "$src"
 tar -c --exclude='./build*' --exclude=./.git --exclude=./obj-* . | tar -x -C "$src"
-(cd "$src" && dpkg-buildpackage -us -uc -b)
+(cd "$src" && dpkg-buildpackage -us -uc -b "${profile[@]}")
 rm -rf "$src"
 ls "$out"/coinflight*_"$version"_*.deb
