@@ -19,6 +19,10 @@ out=$root/build/windows
 version=$(sed -n 's/^project(coinflight VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
 triple=x86_64-w64-mingw32
+# One date for everything the release carries (the exe's header, the zip's
+# entries), so that the same sources give the same zip.
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || echo 0)
+export SOURCE_DATE_EPOCH
 
 packages=(cmake make pkg-config patch zip g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev)
 scripts/need.sh "${packages[@]}"
@@ -86,7 +90,6 @@ $triple-strip -o "$stage/coinflight.exe" "$allegro/game/coinflight.exe"
 cp data/skypic.bmp data/gameoverpic.bmp "$stage/"
 sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
 sed "s/@VERSION@/$version/; s/\$/\r/" packaging/windows/README.txt >"$stage/README.txt"
-# Fixed dates and order, so the same sources give the same zip.
-touch -d "@$(git log -1 --format=%ct 2>/dev/null || echo 0)" "$stage"/*
+touch -d "@$SOURCE_DATE_EPOCH" "$stage"/* "$stage"
 (cd "$out" && TZ=UTC zip -X -q -r "$(basename "$stage").zip" "$(basename "$stage")")
 echo "$stage.zip"
