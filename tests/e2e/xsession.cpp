@@ -199,7 +199,7 @@ Window find_game_window(Display *dpy, double seconds) {
 
 Window find_small_window(Display *dpy, double seconds) {
   return find_window(dpy, seconds, [](const XWindowAttributes &a) {
-    return a.width > 100 && a.height > 50 && a.width < 1024 && a.height < 768;
+    return a.width > 100 && a.height > 50 && a.width < 640 && a.height < 400;
   });
 }
 

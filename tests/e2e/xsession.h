@@ -77,8 +77,9 @@ bool near(Rgb c, int r, int g, int b, int tolerance = 12);
 // Finds the game's mapped 1024x768 window, waiting up to `seconds`.
 Window find_game_window(Display *dpy, double seconds);
 
-// Finds a mapped top-level window smaller than the screen (a message box),
-// waiting up to `seconds`, and gives it the keyboard.
+// Finds a mapped top-level window of a message box's size (larger than
+// 100x50, smaller than 640x400), waiting up to `seconds`, and gives it the
+// keyboard.
 Window find_small_window(Display *dpy, double seconds);
 
 Shot grab(Display *dpy, Window win);
