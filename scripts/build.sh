@@ -13,7 +13,7 @@ if [ "${1:-}" = --tests ]; then
   packages+=(
     libgtest-dev xvfb libx11-dev libxtst-dev             # the tests
     desktop-file-utils appstream man-db                   # the install check
-    build-essential dpkg-dev debhelper lintian devscripts # the .deb and its checks
+    build-essential dpkg-dev debhelper lintian devscripts file # the .deb and its checks
   )
 fi
 scripts/need.sh "${packages[@]}"
