@@ -21,13 +21,16 @@ static volatile std::sig_atomic_t quit_signal = 0;
 // Runs on whichever thread the signal lands on: only notes it.
 static void note_quit_signal(int sig) { quit_signal = sig; }
 
+// Puts the noting handler in place of the library's for both signals.
 void catch_quit_signals() {
   std::signal(SIGINT, note_quit_signal);
   std::signal(SIGTERM, note_quit_signal);
 }
 
+// Whether a quit signal has come; asked on every pass of the loops.
 bool quit_requested() { return quit_signal != 0; }
 
+// Shuts the library down and ends the process by the signal that came, if any.
 void end_by_quit_signal() {
   const int sig = quit_signal;
   if (sig == 0)

@@ -7,6 +7,7 @@
 #include "game.h"
 #include "state.h"
 
+// Looks for a pixel in the mask colour; start-up asks this of the sky once.
 bool has_mask_pixels(BITMAP *bmp) {
   const int mask = bitmap_mask_color(bmp);
   const bool rows_in_memory = is_memory_bitmap(bmp) && bitmap_color_depth(bmp) == 16;
