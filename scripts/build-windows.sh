@@ -7,10 +7,10 @@
 # and version), the two pictures, LICENSE.txt and README.txt.
 #
 # Debian ships no Allegro 4 for Windows, so this fetches Allegro's upstream
-# source through apt (from a deb-src line made from this machine's own apt
-# sources, in a private apt folder: the system's apt setup is left alone),
-# patches it (packaging/windows/*.patch, each says what it mends) and
-# cross-builds it with mingw-w64 once; the result is kept in
+# source through apt (scripts/allegro-source.sh: the system's apt setup is
+# left alone), patches it (packaging/allegro/*.patch for every build of the
+# library from source, packaging/windows/*.patch for Windows; each says what
+# it mends) and cross-builds it with mingw-w64 once; the result is kept in
 # build/windows/allegro-*, so a rebuild takes seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,31 +28,16 @@ packages=(cmake make pkg-config patch zip g++-mingw-w64-x86-64-posix mingw-w64-x
 scripts/need.sh "${packages[@]}"
 
 # --- Allegro for Windows, built once per set of patches ----------------------
-patches_id=$(cat packaging/windows/*.patch "$toolchain" | sha256sum | cut -c1-12)
+patches=(packaging/allegro/*.patch packaging/windows/*.patch)
+patches_id=$(cat "${patches[@]}" "$toolchain" | sha256sum | cut -c1-12)
 allegro=$out/allegro-$patches_id
 if [ ! -f "$allegro/prefix/lib/pkgconfig/allegro.pc" ]; then
   rm -rf "$out"/allegro-*
-  mkdir -p "$allegro/apt/lists/partial"
-  # A deb-src line for the first Debian archive and suite apt already uses.
-  awk '
-    /^Types:/ { types = $0 }
-    /^URIs:/ { uri = $2 } /^Suites:/ { suite = $2 } /^Signed-By:/ { key = $2 }
-    /^$/ { if (!line && types ~ /deb/ && uri != "" && suite !~ /security/) line = "deb-src [signed-by=" key "] " uri " " suite " main"; uri = "" }
-    END { if (!line && uri != "" && suite !~ /security/) line = "deb-src [signed-by=" key "] " uri " " suite " main"; print line }
-  ' /etc/apt/sources.list.d/*.sources 2>/dev/null >"$allegro/apt/sources.list" || true
-  if ! grep -q deb-src "$allegro/apt/sources.list"; then
-    grep -h '^deb ' /etc/apt/sources.list 2>/dev/null | head -n1 | sed 's/^deb /deb-src /' >"$allegro/apt/sources.list"
-  fi
-  grep -q deb-src "$allegro/apt/sources.list" || { echo "no Debian archive in the apt sources" >&2; exit 1; }
-  apt_private=(-o Dir::Etc::SourceList="$allegro/apt/sources.list" -o Dir::Etc::SourceParts=/nonexistent
-    -o Dir::State::Lists="$allegro/apt/lists" -o Debug::NoDropPrivs=1 -o APT::Sandbox::User=root)
+  mkdir -p "$allegro"
   log=$allegro/build.log
   echo "Fetching and cross-building Allegro 4 for Windows (once; log in $log)"
-  apt-get -q "${apt_private[@]}" update >"$log" 2>&1
-  (cd "$allegro" && apt-get -q "${apt_private[@]}" source --tar-only allegro4.4) >>"$log" 2>&1
-  mkdir -p "$allegro/src"
-  tar -xzf "$allegro"/allegro4.4_*.orig.tar.gz -C "$allegro/src" --strip-components=1
-  for p in packaging/windows/*.patch; do
+  scripts/allegro-source.sh "$allegro" >"$log" 2>&1 || { tail -n 20 "$log"; exit 1; }
+  for p in "${patches[@]}"; do
     patch -d "$allegro/src" -p1 --forward --quiet <"$p"
   done
   cmake -S "$allegro/src" -B "$allegro/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \

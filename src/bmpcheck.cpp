@@ -1,5 +1,12 @@
 // SPDX-License-Identifier: MIT
-// bmpcheck.cpp — header and size checks of a BMP file.
+// bmpcheck.cpp — header, size and pixel-data checks of a BMP file.
+//
+// The library's loader trusts what it reads. For run-length encoded pictures
+// it writes each run before it looks at the end of the row, moves by a jump
+// without a bound, and reads on past the end of the file. So for those the
+// check follows the stream exactly as the loader will, escape by escape, and
+// refuses it if any pixel would land outside the picture or the stream would
+// run out before the loader stops.
 #include "bmpcheck.h"
 
 #include <sys/stat.h>
@@ -16,9 +23,81 @@ constexpr uint32_t WIN_INFO_MIN_SIZE = 40;
 constexpr uint32_t WIN_INFO_MAX_SIZE = 124;
 constexpr uint32_t BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3;
 
+// The escapes of a run-length stream: a zero count, then one of these codes;
+// any larger code starts an absolute run of that many pixels.
+constexpr int RLE_END_OF_LINE = 0, RLE_END_OF_PICTURE = 1, RLE_JUMP = 2;
+
 static uint32_t le16(const unsigned char *p) { return p[0] | (p[1] << 8); }
 static uint32_t le32(const unsigned char *p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// Reads the rest of a file byte by byte, knowing how much is left.
+struct Stream {
+  FILE *f;
+  int64_t left;
+  // True when `n` more bytes are there to read.
+  bool has(int64_t n) const { return left >= n; }
+  // The next byte; only called after has() said it is there.
+  int next() {
+    left--;
+    return getc(f);
+  }
+  // Passes over `n` bytes that has() said are there.
+  void skip(int64_t n) {
+    left -= n;
+    fseek(f, static_cast<long>(n), SEEK_CUR);
+  }
+};
+
+// Follows a run-length stream the way the loader reads it: rows from the
+// bottom (y = height - 1) up, each run, absolute run and jump moving x, an
+// end-of-line mark moving up a row, until the end-of-picture mark or the top
+// row's end. `bits` is 8 for RLE8 and 4 for RLE4.
+static const char *rle_problem(Stream &s, int64_t width, int64_t height, int bits, char *reason,
+                               int reason_size) {
+  int64_t x = 0, y = height - 1;
+  auto damaged = [&](const char *what) {
+    snprintf(reason, reason_size, "damaged pixel data (%s %lld)", what, static_cast<long long>(y));
+    return reason;
+  };
+  for (;;) {
+    if (!s.has(2))
+      return damaged("the data ends before the picture is complete, in row");
+    const int count = s.next(), code = s.next();
+    if (count > 0) {
+      if (x + count > width)
+        return damaged("a run passes the end of row");
+      x += count;
+    } else if (code == RLE_END_OF_LINE) {
+      x = 0;
+      if (--y < 0)
+        return nullptr; // the loader stops after the top row
+    } else if (code == RLE_END_OF_PICTURE) {
+      return nullptr;
+    } else if (code == RLE_JUMP) {
+      if (!s.has(2))
+        return damaged("the data ends inside a jump, in row");
+      const int right = s.next(), up = s.next();
+      if (x + right > width)
+        return damaged("a jump passes the right edge, in row");
+      if (y - up < 0)
+        return damaged("a jump passes the top of the picture, from row");
+      x += right;
+      y -= up;
+    } else {
+      // An absolute run: `code` pixels given one by one, padded to whole
+      // 16-bit words (RLE8 pads an odd count with one byte, RLE4 reads a
+      // word for every four pixels).
+      const int64_t bytes = bits == 8 ? code + (code & 1) : (code + 3) / 4 * 2;
+      if (x + code > width)
+        return damaged("an uncompressed run passes the end of row");
+      if (!s.has(bytes))
+        return damaged("the data ends inside an uncompressed run, in row");
+      s.skip(bytes);
+      x += code;
+    }
+  }
 }
 
 const char *bmp_file_problem(const char *path, char *reason, int reason_size) {
@@ -35,9 +114,12 @@ const char *bmp_file_problem(const char *path, char *reason, int reason_size) {
   FILE *f = fopen(path, "rb");
   if (!f)
     return "file unreadable";
+  struct Closer {
+    FILE *f;
+    ~Closer() { fclose(f); }
+  } closer{f};
   unsigned char h[FILE_HEADER_SIZE + WIN_INFO_MIN_SIZE] = {0};
   size_t got = fread(h, 1, sizeof h, f);
-  fclose(f);
 
   if (got < 2 || h[0] != 'B' || h[1] != 'M')
     return "not a BMP picture";
@@ -64,6 +146,7 @@ const char *bmp_file_problem(const char *path, char *reason, int reason_size) {
     return "damaged header (unknown header size)";
   }
 
+  const bool top_down = height < 0;
   height = std::llabs(height);
   if (width <= 0 || height <= 0 || width > BMP_MAX_SIDE || height > BMP_MAX_SIDE) {
     snprintf(reason, reason_size, "damaged header (dimensions %lld x %lld)",
@@ -77,11 +160,12 @@ const char *bmp_file_problem(const char *path, char *reason, int reason_size) {
 
   // How many bytes the header promises: every row for plain pictures, the
   // stated compressed size for run-length encoded ones.
+  const bool rle = compression == BI_RLE8 || compression == BI_RLE4;
   int64_t promised;
   if (compression == BI_RGB || compression == BI_BITFIELDS) {
     const int64_t row_bytes = (width * bits + 31) / 32 * 4;
     promised = data_offset + row_bytes * height;
-  } else if (compression == BI_RLE8 || compression == BI_RLE4) {
+  } else if (rle) {
     promised = static_cast<int64_t>(data_offset) + image_size;
   } else {
     return "unsupported compression";
@@ -91,5 +175,34 @@ const char *bmp_file_problem(const char *path, char *reason, int reason_size) {
              static_cast<long long>(st.st_size), static_cast<long long>(promised));
     return reason;
   }
-  return nullptr;
+  // The loader reads only these two header sizes; any other it refuses by
+  // itself, before it reads a pixel.
+  if (!rle || info_size != WIN_INFO_MIN_SIZE)
+    return nullptr;
+
+  // The format stores run-length pictures bottom-up only, in 8 or 4 bits.
+  const int rle_bits = compression == BI_RLE8 ? 8 : 4;
+  if (top_down)
+    return "damaged header (a run-length encoded picture stored top-down)";
+  if (bits != static_cast<uint32_t>(rle_bits)) {
+    snprintf(reason, reason_size, "damaged header (RLE%d with %u bits per pixel)", rle_bits, bits);
+    return reason;
+  }
+  // The loader reads the palette up to the data offset, then the stream.
+  if (fseek(f, static_cast<long>(data_offset), SEEK_SET) != 0)
+    return "file unreadable";
+  Stream s{f, st.st_size - data_offset};
+  return rle_problem(s, width, height, rle_bits, reason, reason_size);
+}
+
+BITMAP *load_checked_bmp(const char *path, const char **problem, char *reason, int reason_size) {
+  *problem = bmp_file_problem(path, reason, reason_size);
+  if (*problem)
+    return nullptr;
+  // The loader fills in only the colours the file lists, but converting an
+  // 8-bit picture reads all 256 and uses them as table indexes: without a
+  // palette of its own it would use whatever its stack held. Colours the file
+  // does not list are black here.
+  PALETTE palette = {};
+  return load_bitmap(path, palette);
 }

@@ -3,9 +3,12 @@
 //
 // The loader returns NULL for a missing file, but it happily returns a bitmap
 // for a file cut short (the missing rows come out black), and a header with
-// absurd dimensions asks it for absurd memory. Start-up calls
-// bmp_file_problem() first so such a file stops the game with a clear reason.
+// absurd dimensions asks it for absurd memory, and a run-length stream can
+// make it write outside the picture. Start-up loads its pictures through
+// load_checked_bmp(), so such a file stops the game with a clear reason.
 #pragma once
+
+#include <allegro.h>
 
 // Returns nullptr when `path` looks like a complete, sane BMP file, otherwise
 // a short reason in plain words ("file missing", "cut short: ...", ...).
@@ -14,3 +17,9 @@ const char *bmp_file_problem(const char *path, char *reason, int reason_size);
 
 // Largest width or height accepted for a picture, in pixels.
 constexpr int BMP_MAX_SIDE = 16384;
+
+// Loads the BMP picture at `path`, converted to the current colour depth, if
+// bmp_file_problem() finds nothing wrong with it. Otherwise returns nullptr
+// with `*problem` set to the reason; when the loader itself fails, `*problem`
+// is nullptr.
+BITMAP *load_checked_bmp(const char *path, const char **problem, char *reason, int reason_size);

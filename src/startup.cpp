@@ -47,8 +47,8 @@ static bool fail(const char *what, const char *detail) {
 // 16-bit format; on failure reports the file, the folder and the reason.
 static BITMAP *load_picture(const char *file) {
   char reason[128];
-  const char *problem = bmp_file_problem(file, reason, sizeof reason);
-  BITMAP *bmp = problem ? nullptr : load_bitmap(file, nullptr);
+  const char *problem;
+  BITMAP *bmp = load_checked_bmp(file, &problem, reason, sizeof reason);
   if (!bmp) {
     char cwd[PATH_MAX];
     if (!getcwd(cwd, sizeof cwd))

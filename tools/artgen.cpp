@@ -7,8 +7,9 @@
 // plane) and OUTDIR/gameoverpic.bmp (the 424 x 168 game-over panel), as 8-bit
 // run-length-encoded BMP files, OUTDIR/coinflight.svg, the menu icon, and
 // OUTDIR/coinflight.ico, the same icon for the Windows executable. It
-// then reads both pictures back with the library's BMP loader, converted to
-// 16-bit colour as the game loads them, and fails (exit status 1) if a picture
+// then reads both pictures back through the game's own picture check and the
+// library's BMP loader, converted to 16-bit colour as the game loads them,
+// and fails (exit status 1) if a picture
 // could break the game: wrong size, a pixel in the transparent mask colour in
 // the sky, a visible seam where the strip wraps, a bottom row too dark for the
 // black score line, or a file over 1 MiB.
@@ -23,6 +24,8 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "bmpcheck.h"
 
 namespace {
 
@@ -450,11 +453,21 @@ void check(bool ok, const char *what) {
   }
 }
 
+// Loads a picture through the game's own check; a refusal is a failed check.
+BITMAP *load_as_the_game_does(const std::string &path) {
+  char reason[128];
+  const char *problem = nullptr;
+  BITMAP *bmp = load_checked_bmp(path.c_str(), &problem, reason, sizeof reason);
+  if (problem)
+    fprintf(stderr, "artgen: the game's picture check refuses %s: %s\n", path.c_str(), problem);
+  return bmp;
+}
+
 // Brightness of a 16-bit pixel, 0 to 255.
 int luma(int c) { return (299 * getr16(c) + 587 * getg16(c) + 114 * getb16(c)) / 1000; }
 
 void check_sky(const std::string &path) {
-  BITMAP *sky = load_bitmap(path.c_str(), nullptr);
+  BITMAP *sky = load_as_the_game_does(path);
   check(sky != nullptr, "the sky loads");
   if (!sky)
     return;
@@ -489,7 +502,7 @@ void check_sky(const std::string &path) {
 }
 
 void check_panel(const std::string &path) {
-  BITMAP *panel = load_bitmap(path.c_str(), nullptr);
+  BITMAP *panel = load_as_the_game_does(path);
   check(panel != nullptr, "the game-over panel loads");
   if (!panel)
     return;

@@ -258,6 +258,8 @@ TEST_F(Play, BrokenPicturesOrNoDisplayStopTheGameWithAClearMessage) {
        "from DIR: damaged header"},
       {"sky 100000 wide", FILE, patched(18, std::string("\xa0\x86\x01\x00", 4)), true, x.name(),
        "damaged header (dimensions 100000 x 768)"},
+      {"sky's runs pass its rows", FILE, patched(18, std::string("\x64\x00\x00\x00", 4)), true,
+       x.name(), "damaged pixel data (a run passes the end of row 767)"},
       {"sky not a BMP", FILE, "GIF89a, or so it says", true, x.name(), "not a BMP picture"},
       {"sky is a folder", FOLDER, "", true, x.name(), "from DIR: a directory stands in its place"},
       {"panel missing", FILE, sky, false, x.name(), "cannot load \"gameoverpic.bmp\" from DIR"},
