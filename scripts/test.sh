@@ -4,8 +4,9 @@
 # the art checks, the end-to-end tests on a private Xvfb server and the
 # install check; then builds the Debian package twice and checks it
 # (reproducible, lintian, hardening); then builds the Windows release and
-# plays it under Wine; then runs the headless tests again, built with
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# plays it under Wine; then fuzzes the picture check and the library's BMP
+# loader for a bounded number of inputs; then runs the headless tests again,
+# built with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh --tests build -DBUILD_TESTING=ON
@@ -16,6 +17,9 @@ tests/package/check_deb.sh
 
 echo "== The Windows release, played under Wine =="
 tests/windows/check_windows.sh build/tests/e2e_tests
+
+echo "== The picture check and the BMP loader, fuzzed =="
+tests/fuzz/fuzz.sh
 
 echo "== The headless tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
 cmake -S . -B build-sanitize -DCOINFLIGHT_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
