@@ -1,0 +1,77 @@
+/* SPDX-License-Identifier: MIT
+ * wtimer.c — the web platform's timer driver.
+ *
+ * A page has no timer thread. The library's timers are run from the time
+ * that has passed, each time the game yields to the browser: every call
+ * that fell due meanwhile is made then, however many (a hidden tab is like a
+ * stopped process, and catches up the same way when it comes back).
+ */
+#include <emscripten.h>
+
+#include "allegro.h"
+#include "allegro/internal/aintern.h"
+#include "allegro/platform/aintweb.h"
+
+#ifndef ALLEGRO_WEB
+   #error something is wrong with the build
+#endif
+
+/* The browser's clock is in milliseconds; the library's in 1193181ths of a second. */
+#define TIMER_UNITS_PER_MS  (TIMERS_PER_SECOND / 1000.0)
+
+static int timer_running = FALSE;
+static double timer_start_ms;      /* when the driver started */
+static int64_t units_handed_out;   /* timer units passed on to the library */
+
+/* web_timer_init:
+ *  Starts the clock: timers fall due from here.
+ */
+static int web_timer_init(void)
+{
+   timer_start_ms = emscripten_get_now();
+   units_handed_out = 0;
+   timer_running = TRUE;
+   return 0;
+}
+
+/* web_timer_exit:
+ *  Stops the clock.
+ */
+static void web_timer_exit(void)
+{
+   timer_running = FALSE;
+}
+
+/* _web_timer_catch_up:
+ *  Hands the library the time passed since the last call, in whole timer
+ *  units (the rest is kept for the next), so it makes every due callback.
+ */
+void _web_timer_catch_up(void)
+{
+   int64_t due;
+
+   if (!timer_running)
+      return;
+
+   due = (int64_t)((emscripten_get_now() - timer_start_ms) * TIMER_UNITS_PER_MS) - units_handed_out;
+   while (due > 0) {
+      int step = (due > 0x40000000) ? 0x40000000 : (int)due;
+      _handle_timer_tick(step);
+      units_handed_out += step;
+      due -= step;
+   }
+}
+
+TIMER_DRIVER timer_web =
+{
+   TIMER_WEB,
+   empty_string,
+   empty_string,
+   "Web timer",
+   web_timer_init,
+   web_timer_exit,
+   NULL, NULL,   /* install_int, remove_int: the library keeps the timers */
+   NULL, NULL,   /* install_param_int, remove_param_int */
+   NULL, NULL,   /* can_simulate_retrace, simulate_retrace */
+   NULL          /* rest */
+};
