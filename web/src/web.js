@@ -12,8 +12,9 @@ mergeInto(LibraryManager.library, {
     pressedNow: {},   // keys pressed in the feed in progress
     down: {},         // keys the library was last told are down
     // What the page and its benchmark read: frames shown, when the first
-    // was, and how long the game kept the main thread between frames.
-    stats: {frames: 0, firstFrameMs: 0, busyMs: 0, since: 0},
+    // was, how long the game kept the main thread between frames, and how
+    // many timer calls (the game's ticks falling due) were made.
+    stats: {frames: 0, firstFrameMs: 0, busyMs: 0, timerCalls: 0},
   },
 
   // Gives the canvas the screen's size, in pixels.
@@ -24,6 +25,12 @@ mergeInto(LibraryManager.library, {
     canvas.height = h;
     WebPlatform.context = canvas.getContext('2d', {alpha: false});
     Module['webStats'] = WebPlatform.stats;
+  },
+
+  // Counts timer calls made.
+  web_count_timer_calls__deps: ['$WebPlatform'],
+  web_count_timer_calls: function(calls) {
+    WebPlatform.stats.timerCalls += calls;
   },
 
   // Puts w x h RGBA pixels from the game's memory on the canvas.
