@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 // BMP header sizes and compression codes, as the format defines them.
 constexpr int FILE_HEADER_SIZE = 14;
@@ -111,13 +112,10 @@ const char *bmp_file_problem(const char *path, char *reason, int reason_size) {
   if (st.st_size == 0)
     return "file is empty";
 
-  FILE *f = fopen(path, "rb");
+  const std::unique_ptr<FILE, int (*)(FILE *)> file(fopen(path, "rb"), fclose);
+  FILE *f = file.get();
   if (!f)
     return "file unreadable";
-  struct Closer {
-    FILE *f;
-    ~Closer() { fclose(f); }
-  } closer{f};
   unsigned char h[FILE_HEADER_SIZE + WIN_INFO_MIN_SIZE] = {0};
   size_t got = fread(h, 1, sizeof h, f);
 
