@@ -57,6 +57,11 @@ cmake --build "$out/game" -j "$(nproc)" --target bmp_fuzz >/dev/null
 # loader asks for one when a top-down picture's height reads as negative.
 export ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1
 export UBSAN_OPTIONS=print_stacktrace=1
+# The target writes each input to a file in TMPDIR: a folder that goes
+# with this run.
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+export TMPDIR=$scratch
 options=(-max_len=16384 -timeout=20 -rss_limit_mb=2048 -print_final_stats=1
   -artifact_prefix="$out/")
 if [ -n "$seconds" ]; then
@@ -64,9 +69,8 @@ if [ -n "$seconds" ]; then
   "$out/game/tests/fuzz/bmp_fuzz" "${options[@]}" -max_total_time="$seconds" \
     "$out/corpus" tests/fuzz/seeds
 else
-  corpus=$(mktemp -d)
-  trap 'rm -rf "$corpus"' EXIT
-  "$out/game/tests/fuzz/bmp_fuzz" "${options[@]}" -seed=1 -runs=$runs "$corpus" tests/fuzz/seeds \
+  mkdir "$scratch/corpus"
+  "$out/game/tests/fuzz/bmp_fuzz" "${options[@]}" -seed=1 -runs=$runs "$scratch/corpus" tests/fuzz/seeds \
     2>&1 | grep -Ev '^(#[0-9]+ +(NEW|REDUCE|pulse)|INFO:|==[0-9]+==WARNING|MS:|"|###)' || true
   # The pipe hides the fuzzer's own status.
   [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "the fuzzer found a fault: see $out/crash-*" >&2; exit 1; }
