@@ -222,14 +222,15 @@ TEST_F(Play, CtrlCAndSigtermEndTheGameQuietlyWithTheSignalsStatus) {
   }
 }
 
-// The installed command finds its pictures from any folder. The package check
-// runs this with COINFLIGHT_INSTALLED naming the command it installed.
+// The installed command finds its pictures from any folder and plays. The
+// install checks run this with COINFLIGHT_INSTALLED naming the command.
 TEST_F(Play, InstalledCommandPlaysFromAnyFolder) {
   const char *installed = getenv("COINFLIGHT_INSTALLED");
   if (!installed)
-    GTEST_SKIP() << "run by the package check";
+    GTEST_SKIP() << "run by the install checks";
   launch(temp_dir(), installed);
   EXPECT_TRUE(plane_at(shot(), 364));
+  EXPECT_TRUE(hold_until(XK_Up, [](const Shot &s) { return plane_at(s, 4); }));
   quit_with_esc();
 }
 
