@@ -1,6 +1,7 @@
 # Regenerates the pictures into OUT and compares them with the committed ones.
+# A cross-built ARTGEN runs under EMULATOR.
 file(MAKE_DIRECTORY ${OUT})
-execute_process(COMMAND ${ARTGEN} ${OUT} RESULT_VARIABLE rc)
+execute_process(COMMAND ${EMULATOR} ${ARTGEN} ${OUT} RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "artgen failed its own checks (exit ${rc})")
 endif()

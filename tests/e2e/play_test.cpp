@@ -18,6 +18,7 @@ namespace {
 const std::string GAME = COINFLIGHT_EXE;
 const std::string GAME_DIR = GAME.substr(0, GAME.rfind('/')); // the pictures sit beside it
 const std::string DATA = COINFLIGHT_DATA;
+const std::string EMULATOR = COINFLIGHT_EMULATOR; // empty unless the game is cross-built
 
 // The plane stands with its fuselage top at `planey`: black nose edge, dark
 // green fuselage below the red stripe.
@@ -46,7 +47,7 @@ protected:
 
   // Starts the game in `dir` and waits for its window to show the sky.
   void launch(const std::string &dir = GAME_DIR, const std::string &command = GAME) {
-    ASSERT_TRUE(game.start(command, dir, x.name()));
+    ASSERT_TRUE(game.start(command, dir, x.name(), EMULATOR));
     win = find_game_window(x.dpy, window_deadline);
     ASSERT_NE(win, 0u) << "no 1024x768 window appeared; stderr: " << game.err();
     ASSERT_TRUE(wait_until(20, [&] { return !near(shot().at(512, 50), 0, 0, 0, 8); }))
@@ -283,7 +284,7 @@ TEST_F(Play, BrokenPicturesOrNoDisplayStopTheGameWithAClearMessage) {
           << std::ifstream(DATA + "/gameoverpic.bmp", std::ios::binary).rdbuf();
 
     GameProcess broken;
-    ASSERT_TRUE(broken.start(GAME, dir, c.display));
+    ASSERT_TRUE(broken.start(GAME, dir, c.display, EMULATOR));
     int status = -1;
     ASSERT_TRUE(broken.wait_exit(20, &status)) << "the game hung";
     EXPECT_EQ(status, 1);

@@ -101,8 +101,8 @@ XServer::~XServer() {
   stop_process(pid_);
 }
 
-bool GameProcess::start(const std::string &exe, const std::string &dir,
-                        const std::string &display) {
+bool GameProcess::start(const std::string &exe, const std::string &dir, const std::string &display,
+                        const std::string &emulator) {
   const std::string logs = temp_dir();
   out_path_ = logs + "/stdout";
   err_path_ = logs + "/stderr";
@@ -116,7 +116,10 @@ bool GameProcess::start(const std::string &exe, const std::string &dir,
       setenv("DISPLAY", display.c_str(), 1);
     dup2(open(out_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
     dup2(open(err_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-    execl(exe.c_str(), exe.c_str(), static_cast<char *>(nullptr));
+    if (emulator.empty())
+      execl(exe.c_str(), exe.c_str(), static_cast<char *>(nullptr));
+    else
+      execlp(emulator.c_str(), emulator.c_str(), exe.c_str(), static_cast<char *>(nullptr));
     _exit(127);
   }
   return pid_ > 0;

@@ -3,8 +3,9 @@
 //
 // XServer starts Xvfb on a free display (Xvfb picks it and reports it through
 // -displayfd). GameProcess starts the game in a chosen folder with its output
-// captured. The helpers press keys through XTest and read the game window's
-// pixels with XGetImage, so a test sees and plays the game as a person does.
+// captured, a game built for another machine through an emulator. The
+// helpers press keys through XTest and read the game window's pixels with
+// XGetImage, so a test sees and plays the game as a person does.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -44,8 +45,10 @@ public:
   GameProcess(const GameProcess &) = delete;
   GameProcess &operator=(const GameProcess &) = delete;
   ~GameProcess();
-  // Starts `exe` in `dir`, with DISPLAY set to `display` or unset when empty.
-  bool start(const std::string &exe, const std::string &dir, const std::string &display);
+  // Starts `exe` in `dir` (as `emulator exe` when an emulator is named), with
+  // DISPLAY set to `display` or unset when empty.
+  bool start(const std::string &exe, const std::string &dir, const std::string &display,
+             const std::string &emulator = "");
   // Waits up to `seconds` for the game to end; true and its exit status if so.
   bool wait_exit(double seconds, int *exit_status);
   bool running();
