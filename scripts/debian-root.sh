@@ -69,6 +69,7 @@ fi
 mkdir -p "$work/src" "$work/out" "$work/root/.npm"
 git clone -q "$PWD" "$work/src/coinflight"
 
+# shellcheck disable=SC2016 # expanded by the inner bash
 unshare --mount --pid --fork --propagation private bash -euc '
   r=$1 cache=$2 out=$3
   shift 3

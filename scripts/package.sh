@@ -29,7 +29,7 @@ sudo=()
 profile=()
 case " ${DEB_BUILD_OPTIONS:-} " in *" nocheck "*) profile=(-Pnocheck) ;; esac
 if [ -n "$arch" ]; then
-  profile=("-a$arch" -Pcross,nocheck)
+  profile=("-a$arch" "-Pcross,nocheck")
   dpkg --print-foreign-architectures | grep -qx "$arch" || {
     dpkg --add-architecture "$arch"
     apt-get update -q

@@ -49,13 +49,22 @@ protected:
   void launch(const std::string &dir = GAME_DIR, const std::string &command = GAME) {
     ASSERT_TRUE(game.start(command, dir, x.name(), EMULATOR));
     win = find_game_window(x.dpy, window_deadline);
-    ASSERT_NE(win, 0u) << "no 1024x768 window appeared; stderr: " << game.err();
+    ASSERT_NE(win, 0u) << "no 1024x768 window appeared; " << what_shows(game);
     ASSERT_TRUE(wait_until(20, [&] { return !near(shot().at(512, 50), 0, 0, 0, 8); }))
         << "the sky never showed";
     started = now();
   }
 
   Shot shot() { return grab(x.dpy, win); }
+
+  // The top-level windows, and whether `p` runs and what it printed: what a
+  // failure to find a window reports.
+  std::string what_shows(GameProcess &p) {
+    std::string s = "windows:";
+    for (const std::string &w : window_classes(x.dpy))
+      s += " [" + w + "]";
+    return s + "; the game " + (p.running() ? "still runs" : "has ended") + "; stderr: " + p.err();
+  }
 
   // Holds Enter until the game-over panel is gone.
   void dismiss_game_over() {
@@ -324,7 +333,8 @@ TEST_F(WindowsPlay, UnzippedReleasePlaysUnderWine) {
         << std::ifstream(std::string(folder) + "/" + file, std::ios::binary).rdbuf();
   GameProcess no_sky;
   ASSERT_TRUE(no_sky.start(command, broken, x.name()));
-  ASSERT_NE(find_small_window(x.dpy, window_deadline), 0u) << "no message box came up";
+  ASSERT_NE(find_small_window(x.dpy, window_deadline), 0u)
+      << "no message box came up; " << what_shows(no_sky);
   ASSERT_TRUE(wait_until(20, [&] {
     if (find_small_window(x.dpy, 0.5)) { // dismiss the message box, focused afresh
       key_down(x.dpy, XK_Return);

@@ -244,10 +244,15 @@ std::vector<std::string> window_classes(Display *dpy) {
     return classes;
   for (unsigned int i = 0; i < n; i++) {
     XClassHint hint;
+    XWindowAttributes a;
     if (XGetClassHint(dpy, children[i], &hint)) {
-      classes.push_back(std::string(hint.res_name) + "/" + hint.res_class);
+      std::string c = std::string(hint.res_name) + "/" + hint.res_class;
       XFree(hint.res_name);
       XFree(hint.res_class);
+      if (XGetWindowAttributes(dpy, children[i], &a))
+        c += " " + std::to_string(a.width) + "x" + std::to_string(a.height) +
+             (a.map_state == IsViewable ? "" : " unmapped");
+      classes.push_back(c);
     }
   }
   if (children)

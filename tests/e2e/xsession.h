@@ -87,7 +87,8 @@ Window find_small_window(Display *dpy, double seconds);
 
 Shot grab(Display *dpy, Window win);
 
-// The WM_CLASS of every top-level window, as "instance/class".
+// The WM_CLASS of every top-level window, as "instance/class", with its size
+// ("1024x768", and "unmapped" when it is not shown).
 std::vector<std::string> window_classes(Display *dpy);
 
 void key_down(Display *dpy, unsigned long keysym);
