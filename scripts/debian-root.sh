@@ -56,6 +56,10 @@ work=$(mktemp -d "$cache/work.XXXXXX")
 trap 'rm -rf --one-file-system "$work"' EXIT
 cp -a "$pristine/." "$work/"
 cp -L /etc/resolv.conf "$work/etc/resolv.conf" 2>/dev/null || true
+# debootstrap writes no /etc/hosts; an installed Debian has this one, without
+# which every lookup of localhost or of the machine's own name goes to DNS.
+printf '127.0.0.1\tlocalhost\n127.0.1.1\t%s\n::1\t\tlocalhost ip6-localhost ip6-loopback\n' \
+  "$(hostname)" >"$work/etc/hosts"
 rm -f "$work"/etc/apt/sources.list "$work"/etc/apt/sources.list.d/*
 cp -a /etc/apt/sources.list.d/. "$work/etc/apt/sources.list.d/" 2>/dev/null || true
 [ ! -f /etc/apt/sources.list ] || cp /etc/apt/sources.list "$work/etc/apt/"
