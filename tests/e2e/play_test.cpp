@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -49,6 +50,11 @@ protected:
   void launch(const std::string &dir = GAME_DIR, const std::string &command = GAME) {
     ASSERT_TRUE(game.start(command, dir, x.name(), EMULATOR));
     win = find_game_window(x.dpy, window_deadline);
+    for (int i = 0; i < restarts && !win && game.running(); i++) {
+      restart(game);
+      ASSERT_TRUE(game.start(command, dir, x.name(), EMULATOR));
+      win = find_game_window(x.dpy, window_deadline);
+    }
     ASSERT_NE(win, 0u) << "no 1024x768 window appeared; " << what_shows(game);
     ASSERT_TRUE(wait_until(20, [&] { return !near(shot().at(512, 50), 0, 0, 0, 8); }))
         << "the sky never showed";
@@ -104,8 +110,16 @@ protected:
     EXPECT_EQ(game.err(), "");
   }
 
+  // Ends a start of the game whose window never came, before another.
+  virtual void restart(GameProcess &p) {
+    int status;
+    p.signal(SIGKILL);
+    p.wait_exit(10, &status);
+  }
+
   int depth = 24;              // of the X screen
   double window_deadline = 20; // seconds the game may take to show its window
+  int restarts = 0;            // starts made again when no window comes
   XServer x;
   GameProcess game;
   Window win = 0;
@@ -115,12 +129,21 @@ protected:
 // The Windows build under Wine. Wine gives DirectDraw the full screen it asks
 // for when the X screen already has its 16-bit depth; on a 24-bit screen of
 // the same size the game's window would not fit beside Wine's taskbar area.
-// Wine's start takes seconds.
+// Wine's start takes seconds. Now and then (about one start in seven, seen
+// in a pristine root and on a loaded machine) Wine 8 on Xvfb never maps a
+// new program's window: the program waits, before its first line of output,
+// with an unmapped 110x2 window. Such a start is ended, with every Wine
+// process of the prefix, and made again, at most twice.
 class WindowsPlay : public Play {
 protected:
   WindowsPlay() {
     depth = 16;
-    window_deadline = 60;
+    window_deadline = 30;
+    restarts = 2;
+  }
+  void restart(GameProcess &p) override {
+    Play::restart(p);
+    EXPECT_EQ(system("wineserver -k"), 0);
   }
 };
 
@@ -333,8 +356,13 @@ TEST_F(WindowsPlay, UnzippedReleasePlaysUnderWine) {
         << std::ifstream(std::string(folder) + "/" + file, std::ios::binary).rdbuf();
   GameProcess no_sky;
   ASSERT_TRUE(no_sky.start(command, broken, x.name()));
-  ASSERT_NE(find_small_window(x.dpy, window_deadline), 0u)
-      << "no message box came up; " << what_shows(no_sky);
+  Window box = find_small_window(x.dpy, window_deadline);
+  for (int i = 0; i < restarts && !box && no_sky.running() && no_sky.err().empty(); i++) {
+    restart(no_sky);
+    ASSERT_TRUE(no_sky.start(command, broken, x.name()));
+    box = find_small_window(x.dpy, window_deadline);
+  }
+  ASSERT_NE(box, 0u) << "no message box came up; " << what_shows(no_sky);
   ASSERT_TRUE(wait_until(20, [&] {
     if (find_small_window(x.dpy, 0.5)) { // dismiss the message box, focused afresh
       key_down(x.dpy, XK_Return);
