@@ -51,11 +51,11 @@ double micros_per_op(const std::function<void()> &op, int ops = ops_per_round) {
 }
 
 void fresh_round() {
-  BITMAP *buffer = state.buffer, *sky = state.skySprite;
+  BITMAP *buffer = state.buffer, *sky_sprite = state.skySprite;
   const bool opaque = state.skyOpaque;
   state = GameState{};
   state.buffer = buffer;
-  state.skySprite = sky;
+  state.skySprite = sky_sprite;
   state.skyOpaque = opaque;
 }
 
