@@ -22,7 +22,7 @@ fi
 
 if [ "${COINFLIGHT_THROWAWAY_ROOT:-}" != 1 ]; then
   out=${1:-build/arm64}
-  rm -f "$out"/coinflight*_arm64.deb "$out"/coinflight*_arm64.ddeb
+  rm -f "$out"/coinflight*_arm64.deb
   exec scripts/debian-root.sh --buildd --out "$out" "scripts/package-arm64.sh $check /out"
 fi
 

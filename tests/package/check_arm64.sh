@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # Checks the arm64 package that scripts/package-arm64.sh built into DIR, in
 # the same throw-away root: a second build from another folder is byte for
-# byte the same, inspect_deb.sh finds it lintian-clean, hardened, stripped
+# byte the same, check_built_deb.sh finds it lintian-clean, hardened, stripped
 # and complete; then the game and its tests, cross-built for arm64, run
 # under qemu-aarch64-static: the headless tests, the art check, and the
 # end-to-end tests, which play the arm64 game on an X server of this machine.
@@ -23,7 +23,7 @@ for f in "$dir"/coinflight*_arm64.deb; do
   [ -f "$other" ] || fail "the second build made no $(basename "$f")"
   cmp -s "$f" "$other" || fail "$(basename "$f") differs between two builds: not reproducible"
 done
-tests/package/inspect_deb.sh "$dir" arm64
+tests/package/check_built_deb.sh "$dir" arm64
 echo "arm64 package: reproducible, lintian-clean, hardened, stripped, complete"
 
 # The tests' libraries for arm64 sit beside this machine's; Xvfb and the

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # Builds the Debian package twice, from two different folders, and checks it
 # the way a distribution would: the two builds are byte-identical
-# (reproducible), and inspect_deb.sh finds it lintian-clean, hardened,
+# (reproducible), and check_built_deb.sh finds it lintian-clean, hardened,
 # stripped and complete.
 # The first build runs every test inside dpkg-buildpackage; the second is a
 # nocheck build, which must give the very same package.
@@ -25,5 +25,5 @@ for f in "$work"/one/*.deb; do
     fail "$(basename "$f") differs between two builds: not reproducible"
 done
 
-tests/package/inspect_deb.sh "$work/one" amd64
+tests/package/check_built_deb.sh "$work/one" amd64
 echo "package check: reproducible, lintian-clean, hardened, stripped, complete"

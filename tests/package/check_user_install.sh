@@ -19,7 +19,7 @@ fail() { echo "user install check failed: $*" >&2; exit 1; }
 
 DEB_BUILD_OPTIONS=nocheck scripts/package.sh "$work/deb" >"$work/build.log" 2>&1 ||
   { tail -n 60 "$work/build.log"; fail "dpkg-buildpackage"; }
-tests/package/inspect_deb.sh "$work/deb" amd64
+tests/package/check_built_deb.sh "$work/deb" amd64
 
 # Every file and folder of the root but the kernel's, the scratch space,
 # this checkout and apt's own caches, logs and lists.

@@ -4,7 +4,7 @@
 # to say even pedantically, the control fields are right, the package carries
 # its copyright, changelog, compressed manual page and the files a player
 # needs, and the installed binary is hardened and stripped.
-#   tests/package/inspect_deb.sh DIR ARCH    (DIR holds dpkg-buildpackage's output)
+#   tests/package/check_built_deb.sh DIR ARCH    (DIR holds dpkg-buildpackage's output)
 # Called by check_deb.sh (amd64), check_arm64.sh and check_user_install.sh.
 set -euo pipefail
 dir=$1
