@@ -6,7 +6,10 @@
 // writes OUTDIR/skypic.bmp (the 4000 x 768 sky strip that scrolls behind the
 // plane) and OUTDIR/gameoverpic.bmp (the 424 x 168 game-over panel), as 8-bit
 // run-length-encoded BMP files, OUTDIR/coinflight.svg, the menu icon, and
-// OUTDIR/coinflight.ico, the same icon for the Windows executable. It
+// OUTDIR/coinflight.ico, the same icon for the Windows executable, and
+// OUTDIR/icon-192.png, icon-512.png and icon-maskable-512.png for the web
+// release (the last with the sky to every edge, for launchers that cut
+// their own shape out of it). It
 // then reads both pictures back through the game's own picture check and the
 // library's BMP loader, converted to 16-bit colour as the game loads them,
 // and fails (exit status 1) if a picture
@@ -26,6 +29,7 @@
 #include <vector>
 
 #include "bmpcheck.h"
+#include "png.h"
 
 namespace {
 
@@ -328,21 +332,27 @@ bool write_icon(const std::string &path) {
   return fclose(f) == 0;
 }
 
-// The same icon as pixels, for Windows: the shapes above painted with the
-// library's primitives at `size` x `size`, four times oversampled and averaged
-// down, so that the edges are smooth and the rounded corners fade out.
+// The same icon as pixels, for Windows and the web: the shapes above painted
+// with the library's primitives at `size` x `size`, four times oversampled and
+// averaged down, so that the edges are smooth and the rounded corners fade
+// out. A maskable icon is sky to every edge, with the shapes shrunk into the
+// middle circle that every launcher's mask keeps.
 struct Rgba {
   uint8_t r, g, b, a;
 };
-std::vector<Rgba> paint_icon(int size) {
+constexpr double MASKABLE_SHRINK =
+    0.72; // the shapes reach 53% of the side from the centre; the safe circle 40%
+std::vector<Rgba> paint_icon(int size, bool maskable = false) {
   constexpr int OVERSAMPLE = 4;
   const int big = size * OVERSAMPLE;
   BITMAP *bmp = create_bitmap_ex(32, big, big);
   const int empty = makecol32(255, 0, 255); // no shape of the icon is magenta
   clear_to_color(bmp, empty);
-  const double scale = big / 150.0; // the icon's viewBox is 150 units square
-  auto X = [&](double x) { return static_cast<int>(std::lround((x - 28) * scale)); };
-  auto Y = [&](double y) { return static_cast<int>(std::lround((y + 72) * scale)); };
+  const double shrink = maskable ? MASKABLE_SHRINK : 1.0;
+  const double scale = big / 150.0 * shrink; // the icon's viewBox is 150 units square
+  const double margin = big * (1 - shrink) / 2;
+  auto X = [&](double x) { return static_cast<int>(std::lround((x - 28) * scale + margin)); };
+  auto Y = [&](double y) { return static_cast<int>(std::lround((y + 72) * scale + margin)); };
   auto L = [&](double length) { return static_cast<int>(std::lround(length * scale)); };
   auto rgb = [](int hex) { return makecol32(hex >> 16, (hex >> 8) & 0xff, hex & 0xff); };
   // A box given as in the SVG: x, y, width, height.
@@ -351,11 +361,15 @@ std::vector<Rgba> paint_icon(int size) {
   };
 
   const int sky = rgb(0x5f93e0), gold = rgb(0xffd700), green = rgb(0x003200), red = rgb(0xc80000);
-  box(52, -72, 102, 150, sky); // the rounded patch of sky: a cross and four corners
-  box(28, -48, 150, 102, sky);
-  for (double cx : {52.0, 154.0})
-    for (double cy : {-48.0, 54.0})
-      circlefill(bmp, X(cx), Y(cy), L(24), sky);
+  if (maskable) {
+    clear_to_color(bmp, sky);
+  } else {
+    box(52, -72, 102, 150, sky); // the rounded patch of sky: a cross and four corners
+    box(28, -48, 150, 102, sky);
+    for (double cx : {52.0, 154.0})
+      for (double cy : {-48.0, 54.0})
+        circlefill(bmp, X(cx), Y(cy), L(24), sky);
+  }
   circlefill(bmp, X(140), Y(-30), L(30), gold);
   circlefill(bmp, X(140), Y(-30), L(27), rgb(0xcd8200));
   triangle(bmp, X(122), Y(-21), X(158), Y(-21), X(140), Y(-51), gold);
@@ -441,6 +455,15 @@ bool write_ico(const std::string &path) {
   }
   out.insert(out.end(), images.begin(), images.end());
   return write_file(out, path);
+}
+
+// The web release's icons: PNG files of the icon at the sizes a web app
+// manifest names.
+bool write_web_icon(const std::string &path, int size, bool maskable) {
+  std::vector<uint8_t> bytes;
+  for (const Rgba &c : paint_icon(size, maskable))
+    bytes.insert(bytes.end(), {c.r, c.g, c.b, c.a});
+  return write_png(path, size, size, bytes);
 }
 
 // --- Checking what the game will load ---------------------------------------
@@ -532,7 +555,10 @@ int main(int argc, char **argv) {
   const std::string dir = argv[1];
   const std::string sky = dir + "/skypic.bmp", panel = dir + "/gameoverpic.bmp";
   if (!write_bmp(paint_sky(), sky) || !write_bmp(paint_gameover(), panel) ||
-      !write_icon(dir + "/coinflight.svg") || !write_ico(dir + "/coinflight.ico")) {
+      !write_icon(dir + "/coinflight.svg") || !write_ico(dir + "/coinflight.ico") ||
+      !write_web_icon(dir + "/icon-192.png", 192, false) ||
+      !write_web_icon(dir + "/icon-512.png", 512, false) ||
+      !write_web_icon(dir + "/icon-maskable-512.png", 512, true)) {
     fprintf(stderr, "artgen: cannot write into %s\n", dir.c_str());
     return 1;
   }
