@@ -3,9 +3,11 @@
 # Builds Coin Flight for the web on this Debian machine and packs the release
 # zip a player unpacks onto any static web host:
 #   build/web/coinflight-VERSION-web.zip
-# holding index.html, coinflight.js, coinflight.wasm, the two pictures and
-# LICENSE.txt. Beside it, build/web/game/ holds the same page and the node
-# builds of the frames tool and the tick benchmark.
+# holding index.html and page.js (the page), coinflight.js and
+# coinflight.wasm (the game), the two pictures, manifest.webmanifest and the
+# icons (to install it), sw.js (to play it offline) and LICENSE.txt. Beside
+# it, build/web/game/ holds the same page and the node builds of the frames
+# tool and the tick benchmark.
 #
 # The game runs on the real Allegro 4, compiled to WebAssembly with Debian's
 # emscripten: this fetches Allegro's upstream source through apt
@@ -59,8 +61,16 @@ cmake --build "$out/game" -j "$(nproc)" --target coinflight web_frames tick_benc
 stage=$out/coinflight-$version-web
 rm -rf "$stage" "$stage.zip"
 mkdir -p "$stage"
-cp "$out/game"/{index.html,coinflight.js,coinflight.wasm} data/skypic.bmp data/gameoverpic.bmp "$stage/"
+cp "$out/game"/{index.html,page.js,coinflight.js,coinflight.wasm,manifest.webmanifest} \
+  data/skypic.bmp data/gameoverpic.bmp data/icon-192.png data/icon-512.png data/icon-maskable-512.png \
+  "$stage/"
 cp LICENSE "$stage/LICENSE.txt"
+# The service worker caches exactly these files, under the version and a
+# digest of them: any change of a file is a new cache for the players.
+files=$(cd "$stage" && ls | sort)
+digest=$(cd "$stage" && cat $files | sha256sum | cut -c1-12)
+list=$(printf "'%s', " $files)
+sed -e "s/@CACHE_TAG@/$version-$digest/" -e "s/@FILES@/${list%, }/" web/sw.js.in >"$stage/sw.js"
 touch -d "@$SOURCE_DATE_EPOCH" "$stage"/* "$stage"
 (cd "$out" && TZ=UTC zip -X -q -r "$(basename "$stage").zip" "$(basename "$stage")")
 echo "$stage.zip"

@@ -103,3 +103,157 @@ test('a missing picture stops the game with the desktop\'s line, in the page', a
     fs.rmSync(folder, {recursive: true, force: true});
   }
 });
+
+const PHONE_LANDSCAPE = {width: 844, height: 390, isMobile: true, hasTouch: true, isLandscape: true};
+const started = target => target.evaluate(() => (window.Module?.webStats?.frames ?? 0) > 0);
+
+// Fingers on the picture through the DevTools protocol: `points` are
+// [id, x, y], at fractions of the picture's size: for touchStart and
+// touchMove every finger down, for touchEnd those that lift (none: all).
+async function touch(page, type, points) {
+  const r = await page.evaluate(() => document.getElementById('screen').getBoundingClientRect().toJSON());
+  const touchPoints = points.map(([id, fx, fy]) => ({id, x: r.x + fx * r.width, y: r.y + fy * r.height}));
+  await page.client.send('Input.dispatchTouchEvent', {type, touchPoints});
+}
+
+// A phone held sideways: the game waits for the first tap, the picture fills
+// the height, fingers steer half by half, a tap leaves the game-over picture.
+test('a phone plays Coin Flight by touch', async () => {
+  const {browser, close} = await launch();
+  const server = await serve(RELEASE);
+  const page = await browser.newPage();
+  const errors = [];
+  page.on('pageerror', error => errors.push(error.message));
+  try {
+    await page.setViewport(PHONE_LANDSCAPE);
+    page.client = await page.createCDPSession();
+    await page.goto(server.url);
+    assert.ok(await waitFor(20, async () => await overlayText(page) === 'Tap to play'), 'the page asks for a tap');
+    const layout = await page.evaluate(() => ({
+      picture: document.getElementById('screen').getBoundingClientRect().toJSON(),
+      tall: document.documentElement.scrollHeight}));
+    assert.equal(layout.picture.height, 390, 'the picture fills the height');
+    assert.ok(layout.tall <= 390, `the page is ${layout.tall} px tall in a 390 px window`);
+    assert.equal(await started(page), false, 'the game waits for the player');
+
+    await touch(page, 'touchStart', [[1, 0.5, 0.5]]);
+    await touch(page, 'touchEnd', []);
+    assert.ok(await waitFor(10, () => started(page)), 'a tap starts the game');
+    // One finger in each half holds Up and Down together: the plane stays.
+    await touch(page, 'touchStart', [[1, 0.5, 0.25], [2, 0.5, 0.75]]);
+    await pause(600);
+    assert.ok(planeAt(await shot(page), 364), 'two fingers, one per half: the plane does not move');
+    await touch(page, 'touchEnd', [[2, 0.5, 0.75]]); // the lower finger lifts
+    assert.ok(await waitFor(10, async () => planeAt(await shot(page), 4)), 'the upper finger flies the plane up');
+    assert.ok(await waitFor(10, async () => panelUp(await shot(page))), 'a missed coin ends the round');
+    // A drag across the picture moves nothing on the page.
+    await touch(page, 'touchMove', [[1, 0.3, 0.9]]);
+    await touch(page, 'touchMove', [[1, 0.8, 0.1]]);
+    await touch(page, 'touchEnd', []);
+    assert.deepEqual(await page.evaluate(() => [scrollX, scrollY, visualViewport.scale]), [0, 0, 1],
+                     'a touch-drag neither scrolls nor zooms the page');
+
+    const over = await shot(page);
+    await pause(1000);
+    const tapped = Date.now();
+    await touch(page, 'touchStart', [[3, 0.5, 0.75]]);
+    await touch(page, 'touchEnd', []);
+    assert.ok(await waitFor(10, async () => !panelUp(await shot(page))), 'a tap resumes play');
+    const moved = skyShift(over, await shot(page)), seconds = (Date.now() - tapped) / 1000;
+    assert.ok(moved <= 50 * seconds + 8, `the sky jumped ${moved} pixels in ${seconds} s: the backlog ran`);
+    assert.deepEqual(errors, [], 'no page error');
+  } finally {
+    server.close();
+    await close();
+  }
+});
+
+// A gamepad, stubbed before the page loads: the d-pad steers, A leaves the
+// game-over picture.
+test('a gamepad plays Coin Flight', async () => {
+  const {browser, close} = await launch();
+  const server = await serve(RELEASE);
+  const page = await browser.newPage();
+  try {
+    await page.setViewport({width: 1280, height: 1000});
+    await page.evaluateOnNewDocument(() => {
+      const buttons = Array.from({length: 17}, () => ({pressed: false, touched: false, value: 0}));
+      window.stubPad = {id: 'stub', index: 0, connected: true, mapping: 'standard', axes: [0, 0, 0, 0],
+                        buttons, timestamp: 0};
+      window.pressPad = (button, down) => { buttons[button].pressed = down; buttons[button].value = +down; };
+      navigator.getGamepads = () => [window.stubPad, null, null, null];
+    });
+    await page.goto(server.url);
+    assert.ok(await waitFor(20, () => started(page)), 'the game starts');
+    await page.evaluate(() => pressPad(12, true)); // d-pad up
+    assert.ok(await waitFor(10, async () => planeAt(await shot(page), 4)), 'd-pad up flies the plane to the top');
+    assert.ok(await waitFor(10, async () => panelUp(await shot(page))), 'a missed coin ends the round');
+    await page.evaluate(() => pressPad(12, false));
+    await page.evaluate(() => pressPad(0, true)); // A
+    assert.ok(await waitFor(10, async () => !panelUp(await shot(page))), 'A resumes play');
+    await page.evaluate(() => pressPad(0, false));
+  } finally {
+    server.close();
+    await close();
+  }
+});
+
+// The release in a frame on another origin, as game sites embed it: it
+// waits for its player; a click gives it the keyboard; the keys stay in it.
+test('a game site\'s frame waits for its player, then plays', async () => {
+  const {browser, close} = await launch();
+  const game = await serve(RELEASE);
+  const site = fs.mkdtempSync(path.join(os.tmpdir(), 'coinflight-site-'));
+  fs.writeFileSync(path.join(site, 'index.html'), '<!DOCTYPE html><body style="height: 4000px">' +
+                   `<iframe src="${game.url}" width="800" height="660"></iframe></body>`);
+  const parent = await serve(site);
+  const page = await browser.newPage();
+  try {
+    await page.setViewport({width: 1280, height: 1000});
+    await page.goto(parent.url.replace('127.0.0.1', 'localhost'));
+    let frame;
+    assert.ok(await waitFor(20, () => (frame = page.frames().find(f => f.url().startsWith(game.url)))),
+              'the frame loads');
+    assert.ok(await waitFor(20, async () => await overlayText(frame) === 'Click to play'), 'it asks for a click');
+    await pause(9000);
+    assert.equal(await started(frame), false, 'no round has started, so none is lost, before the player comes');
+    assert.equal(await frame.evaluate(() => document.getElementById('fullscreen').hidden), true,
+                 'no full-screen button in a frame that does not allow it');
+    await frame.click('#overlay');
+    assert.ok(await waitFor(10, () => started(frame)), 'a click starts the game');
+    await page.keyboard.down('ArrowUp');
+    assert.ok(await waitFor(10, async () => planeAt(await shot(frame), 4)), 'Up flies the plane to the top');
+    await page.keyboard.up('ArrowUp');
+    assert.equal(await page.evaluate(() => window.scrollY), 0, 'the keys do not scroll the site');
+  } finally {
+    game.close();
+    parent.close();
+    await close();
+    fs.rmSync(site, {recursive: true, force: true});
+  }
+});
+
+// Installable, and after one visit playable offline.
+test('the release installs and plays offline', async () => {
+  const {browser, close} = await launch();
+  const server = await serve(RELEASE);
+  const page = await browser.newPage();
+  try {
+    await page.setViewport({width: 1280, height: 1000});
+    await page.goto(server.url);
+    assert.ok(await waitFor(20, () => started(page)), 'the game starts');
+    assert.ok(await waitFor(20, () => page.evaluate(async () =>
+                  !!(await navigator.serviceWorker.ready).active && !!navigator.serviceWorker.controller)),
+              'the service worker takes over');
+    const client = await page.createCDPSession();
+    const {installabilityErrors} = await client.send('Page.getInstallabilityErrors');
+    assert.deepEqual(installabilityErrors, [], 'Chromium finds the page installable');
+    await page.setOfflineMode(true);
+    await page.reload();
+    assert.ok(await waitFor(20, () => started(page)), 'offline, a reload plays the game');
+    assert.ok(planeAt(await shot(page), 364), 'with its pictures');
+  } finally {
+    server.close();
+    await close();
+  }
+});

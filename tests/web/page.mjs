@@ -9,7 +9,8 @@ import path from 'node:path';
 import puppeteer from 'puppeteer-core';
 
 const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-               '.bmp': 'image/bmp'};
+               '.bmp': 'image/bmp', '.png': 'image/png', '.webmanifest': 'application/manifest+json',
+               '.txt': 'text/plain'};
 
 // Serves the files of `folder` on a free port of 127.0.0.1.
 export async function serve(folder) {

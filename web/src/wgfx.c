@@ -21,7 +21,7 @@
 
 /* In web.js: sizes the canvas; puts RGBA pixels on it; waits for a frame. */
 extern void web_canvas_size(int w, int h);
-extern void web_present(const uint32_t *rgba, int w, int h);
+extern void web_present(const uint32_t *rgba, int w, int h, int changed);
 extern void web_wait_frame(void);
 
 #define MAX_SIDE 4096
@@ -83,7 +83,7 @@ static BITMAP *web_gfx_init(int w, int h, int v_w, int v_h, int color_depth)
    }
 
    screen_pixels = calloc((size_t)w * h, sizeof(uint16_t));
-   canvas_pixels = malloc((size_t)w * h * sizeof(uint32_t));
+   canvas_pixels = calloc((size_t)w * h, sizeof(uint32_t));
    rgba_of = malloc(65536 * sizeof(uint32_t));
    if (!screen_pixels || !canvas_pixels || !rgba_of) {
       free(screen_pixels);
@@ -122,17 +122,23 @@ static void web_gfx_exit(BITMAP *b)
 }
 
 /* present:
- *  Puts the screen's picture on the canvas.
+ *  Puts the screen's picture on the canvas, and tells the page whether it
+ *  differs from the last one (a picture that stands still is the page's
+ *  cue that the game waits for the player).
  */
 static void present(void)
 {
    int i, n = screen_w * screen_h;
+   uint32_t changed = 0;
 
    if (!screen_pixels)
       return;
-   for (i = 0; i < n; i++)
-      canvas_pixels[i] = rgba_of[screen_pixels[i]];
-   web_present(canvas_pixels, screen_w, screen_h);
+   for (i = 0; i < n; i++) {
+      uint32_t rgba = rgba_of[screen_pixels[i]];
+      changed |= rgba ^ canvas_pixels[i];
+      canvas_pixels[i] = rgba;
+   }
+   web_present(canvas_pixels, screen_w, screen_h, changed != 0);
 }
 
 /* _web_yield:

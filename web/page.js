@@ -1,0 +1,302 @@
+// SPDX-License-Identifier: MIT
+// page.js — Coin Flight's page around the game (coinflight.js and
+// coinflight.wasm): it starts the game once the player is there, turns
+// touches and gamepads into the game's four keys, offers full screen and a
+// quit control, and keeps the release for playing offline.
+'use strict';
+(function() {
+  var canvas = document.getElementById('screen');
+  var stage = document.getElementById('stage');
+  var overlay = document.getElementById('overlay');
+  var halves = document.getElementById('halves');
+  var quitButton = document.getElementById('quit');
+  var fullButton = document.getElementById('fullscreen');
+
+  var STILL_MS = 100;         // a picture unchanged this long is the game waiting (a tick moves the sky)
+  var HALVES_SHOWN_MS = 3000; // how long the two touch halves stay marked once the game starts
+  var QUIT_CONFIRM_MS = 3000; // how long Quit waits for its second press
+  var PAD_DEAD_ZONE = 0.5;    // how far the stick must lean to steer
+  // The "standard" gamepad layout's buttons.
+  var PAD_A = 0, PAD_BACK = 8, PAD_START = 9, PAD_UP = 12, PAD_DOWN = 13;
+
+  var started = false, ready = false, failed = false;
+
+  // Puts a message over the picture; a failure keeps it there.
+  function say(text, isFailure) {
+    overlay.textContent = text;
+    overlay.className = isFailure ? 'failed' : '';
+    overlay.hidden = false;
+  }
+  function fail(line) {
+    failed = true;
+    say(line, true);
+  }
+
+  // From the first touch on, the page speaks of touches rather than keys.
+  var isTouch = window.matchMedia && matchMedia('(pointer: coarse)').matches;
+  function touchSeen() {
+    isTouch = true;
+    document.body.classList.add('touch');
+  }
+  if (isTouch)
+    touchSeen();
+
+  // --- Starting when the player is there ----------------------------------
+
+  // A page in front, with the keyboard, on a screen with a mouse, starts at
+  // once; any other (a background tab, a game site's frame, a phone) waits
+  // for a click, a tap, a key or a gamepad's button.
+  function playerIsHere() {
+    return !isTouch && document.visibilityState === 'visible' && document.hasFocus();
+  }
+
+  // Runs the game: main() starts, and with it the game's timer.
+  function start() {
+    if (started || !ready || failed)
+      return;
+    started = true;
+    overlay.hidden = true;
+    canvas.focus();
+    if (isTouch) {
+      halves.hidden = false;
+      setTimeout(function() { halves.classList.add('faded'); }, HALVES_SHOWN_MS);
+    } else {
+      halves.hidden = true;
+    }
+    Module.callMain([]);
+  }
+
+  function waitForPlayer() {
+    say(isTouch ? 'Tap to play' : 'Click to play');
+    halves.hidden = !isTouch;
+    (function watchPads() {
+      if (started)
+        return;
+      if (anyPadButton())
+        start();
+      else
+        requestAnimationFrame(watchPads);
+    })();
+  }
+  var startingTouch = null; // the touch that started the game steers nothing
+  document.addEventListener('pointerdown', function(event) {
+    if (event.pointerType !== 'mouse')
+      touchSeen();
+    if (!started) {
+      startingTouch = event;
+      start();
+    }
+  }, true);
+  window.addEventListener('keydown', function(event) {
+    if (!started && !event.ctrlKey && !event.altKey && !event.metaKey)
+      start();
+  }, true);
+
+  // A still picture of the game while it waits: the start of the sky,
+  // decoded by the browser itself.
+  function showStill(bytes) {
+    if (!window.createImageBitmap)
+      return;
+    createImageBitmap(new Blob([bytes], {type: 'image/bmp'})).then(function(sky) {
+      if (!started)
+        canvas.getContext('2d', {alpha: false}).drawImage(sky, 0, 0, 1024, 768, 0, 0, 1024, 768);
+    }, function() {});
+  }
+
+  // --- Touch: the upper half of the picture holds Up, the lower half Down --
+
+  var fingers = {}; // for each finger on the picture: the key it holds, or null
+
+  // The key for a finger at this place: null off the picture.
+  function halfAt(event) {
+    var r = canvas.getBoundingClientRect();
+    if (event.clientX < r.left || event.clientX >= r.right || event.clientY < r.top ||
+        event.clientY >= r.bottom)
+      return null;
+    return event.clientY < r.top + r.height / 2 ? 'up' : 'down';
+  }
+  // Moves a finger's hold to `key` (or lets it go, for null).
+  function steer(id, key) {
+    var keys = Module.webKeys, source = 'touch' + id + ':';
+    if (!keys || fingers[id] === key)
+      return;
+    if (fingers[id])
+      keys.hold(source, fingers[id], false);
+    if (key)
+      keys.hold(source, key, true);
+    fingers[id] = key;
+  }
+  // True while the game shows a picture that does not move: its game-over picture.
+  function gameWaits() {
+    var stats = Module.webStats;
+    return !!stats && stats.frames > 0 && performance.now() - stats.changedMs >= STILL_MS;
+  }
+  stage.addEventListener('pointerdown', function(event) {
+    if (event.pointerType === 'mouse' || event === startingTouch || !Module.webKeys)
+      return;
+    event.preventDefault();
+    if (gameWaits())
+      Module.webKeys.tap('tap:', 'enter');
+    fingers[event.pointerId] = null;
+    steer(event.pointerId, halfAt(event));
+  });
+  stage.addEventListener('pointermove', function(event) {
+    if (event.pointerId in fingers)
+      steer(event.pointerId, halfAt(event));
+  });
+  function lift(event) {
+    if (event.pointerId in fingers) {
+      steer(event.pointerId, null);
+      delete fingers[event.pointerId];
+    }
+  }
+  ['pointerup', 'pointercancel', 'lostpointercapture'].forEach(function(type) {
+    stage.addEventListener(type, lift);
+  });
+  stage.addEventListener('contextmenu', function(event) { event.preventDefault(); });
+
+  // --- Quit: Esc, asked twice so that a stray touch does not end the game --
+
+  var quitAsked = 0;
+  quitButton.addEventListener('click', function() {
+    if (!Module.webKeys)
+      return;
+    if (quitAsked) {
+      clearTimeout(quitAsked);
+      quitAsked = 0;
+      quitButton.textContent = 'Quit';
+      Module.webKeys.tap('quit:', 'esc');
+      return;
+    }
+    quitButton.textContent = 'Tap again to quit';
+    quitAsked = setTimeout(function() {
+      quitAsked = 0;
+      quitButton.textContent = 'Quit';
+    }, QUIT_CONFIRM_MS);
+  });
+
+  // --- Gamepads, looked at once each frame before the keys are fed --------
+
+  var padsSeen = {};
+  function pads() {
+    var list = navigator.getGamepads ? navigator.getGamepads() : [];
+    return Array.prototype.filter.call(list || [], function(pad) { return pad && pad.connected; });
+  }
+  function pressed(pad, button) {
+    return !!(pad.buttons[button] && pad.buttons[button].pressed);
+  }
+  function anyPadButton() {
+    return pads().some(function(pad) {
+      return pad.buttons.some(function(button) { return button.pressed; });
+    });
+  }
+  function pollPads() {
+    var keys = Module.webKeys, here = {};
+    if (!keys)
+      return;
+    pads().forEach(function(pad) {
+      var source = 'pad' + pad.index + ':', lean = pad.axes[1] || 0;
+      here[source] = padsSeen[source] = true;
+      keys.hold(source, 'up', pressed(pad, PAD_UP) || lean < -PAD_DEAD_ZONE);
+      keys.hold(source, 'down', pressed(pad, PAD_DOWN) || lean > PAD_DEAD_ZONE);
+      keys.hold(source, 'enter', pressed(pad, PAD_A) || pressed(pad, PAD_START));
+      keys.hold(source, 'esc', pressed(pad, PAD_BACK));
+    });
+    for (var source in padsSeen)
+      if (!here[source]) {
+        keys.letGo(source); // unplugged
+        delete padsSeen[source];
+      }
+  }
+
+  // --- Full screen, where the browser (and the frame) allows it -----------
+
+  if (!(document.fullscreenEnabled || document.webkitFullscreenEnabled))
+    fullButton.hidden = true;
+  fullButton.addEventListener('click', function() {
+    var request = stage.requestFullscreen || stage.webkitRequestFullscreen;
+    var asked = request ? request.call(stage) : null;
+    // A phone turns the picture sideways, where it can.
+    if (asked && asked.then)
+      asked.then(function() {
+        if (screen.orientation && screen.orientation.lock)
+          return screen.orientation.lock('landscape');
+      }).catch(function() {});
+    canvas.focus();
+  });
+
+  // --- Offline: a service worker keeps the release's files ---------------
+
+  function keepForOffline() {
+    if (!('serviceWorker' in navigator))
+      return; // a file, or an origin that is not secure: played as it is
+    var updating = !!navigator.serviceWorker.controller;
+    // A new version took over: a page still waiting for its player shows it at once.
+    navigator.serviceWorker.addEventListener('controllerchange', function() {
+      if (updating && !started)
+        location.reload();
+    });
+    navigator.serviceWorker.register('sw.js', {updateViaCache: 'none'}).catch(function() {});
+  }
+
+  // --- The game -------------------------------------------------------------
+
+  window.Module = {
+    canvas: canvas,
+    arguments: [],
+    noInitialRun: true,
+    // The game prints nothing while all is well; what it prints on stderr is
+    // the one line the desktop game prints when it cannot start.
+    print: function(text) { console.log(text); },
+    printErr: function(text) { console.warn(text); if (!failed) fail(text); },
+    // The pictures are plain files beside this page, put in the game's
+    // working folder before it starts; one that cannot be fetched is left
+    // out, and the game says so as it would on the desktop.
+    preRun: [function() {
+      ['skypic.bmp', 'gameoverpic.bmp'].forEach(function(name) {
+        Module.addRunDependency(name);
+        fetch(name).then(function(response) {
+          return response.ok ? response.arrayBuffer() : null;
+        }).catch(function() { return null; }).then(function(bytes) {
+          if (bytes) {
+            Module.FS.writeFile('/' + name, new Uint8Array(bytes));
+            if (name === 'skypic.bmp')
+              showStill(bytes);
+          }
+          Module.removeRunDependency(name);
+        });
+      });
+    }],
+    onRuntimeInitialized: function() {
+      ready = true;
+      keepForOffline();
+      if (playerIsHere())
+        start();
+      else
+        waitForPlayer();
+    },
+    onFirstFrame: function() { overlay.hidden = true; },
+    onAnimationFrame: pollPads,
+    onExit: function(status) {
+      if (status === 0)
+        say('The game has ended. Reload the page to play again.');
+      else if (!failed)
+        fail('Coin Flight stopped (status ' + status + '). Reload the page to try again.');
+    },
+    onAbort: function(what) {
+      fail('coinflight: stopped: ' + (what || 'out of memory') + '. Reload the page to try again.');
+    },
+  };
+
+  if (location.protocol === 'file:') {
+    fail('This page must be served over http, not opened as a file. In its folder run: ' +
+         'python3 -m http.server --bind 127.0.0.1 8000');
+  } else if (typeof WebAssembly !== 'object') {
+    fail('coinflight: cannot start: this browser cannot run WebAssembly');
+  } else {
+    var script = document.createElement('script');
+    script.src = 'coinflight.js';
+    script.onerror = function() { fail('coinflight: cannot start: coinflight.js is missing'); };
+    document.body.appendChild(script);
+  }
+})();
