@@ -14,11 +14,20 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "package check failed ($arch): $*" >&2; exit 1; }
 "$(dirname "$0")/../../scripts/need.sh" lintian devscripts file
 
-tags=$(lintian -EvIL +pedantic --no-tag-display-limit "$dir"/coinflight_*_"$arch".changes 2>&1 |
+tags=$(lintian -EvIL +pedantic --tag-display-limit 0 "$dir"/coinflight_*_"$arch".changes 2>&1 |
   grep -E '^[EWIPX]: ' || true)
+deb=$(echo "$dir"/coinflight_*_"$arch".deb)
+# Debian 13's lintian runs appstreamcli validate-tree, whose AppStream 1.0
+# warns that no homepage is given (the project has none). That one tag is
+# let pass only while the same validation, by check_appstream.sh, finds
+# nothing else in the package's files.
+if grep -q -E '^W: coinflight: appstream-metadata-validation-failed' <<<"$tags"; then
+  dpkg-deb -x "$deb" "$work/appstream"
+  verdict=$("$(dirname "$0")/check_appstream.sh" "$work/appstream") || fail "AppStream: $verdict"
+  tags=$(grep -v -E '^W: coinflight: appstream-metadata-validation-failed' <<<"$tags" || true)
+fi
 [ -z "$tags" ] || fail "lintian: $tags"
 
-deb=$(echo "$dir"/coinflight_*_"$arch".deb)
 [ "$(dpkg-deb -f "$deb" Package)" = coinflight ] || fail "package name"
 [ "$(dpkg-deb -f "$deb" Version)" = 1.2.2.2 ] || fail "package version"
 [ "$(dpkg-deb -f "$deb" Architecture)" = "$arch" ] || fail "architecture"
