@@ -53,7 +53,11 @@ cmake --build "$allegro/build" -j "$(nproc)" >>"$log" 2>&1 || { tail -n 40 "$log
 cmake --install "$allegro/build" >>"$log" 2>&1
 
 # --- The game, its frames tool and its tick benchmark ---------------------------
-PKG_CONFIG_LIBDIR=$allegro/prefix/lib/pkgconfig cmake -S . -B "$out/game" \
+# Debian 12's emscripten (3.1.6) leaves pkg-config's search path to us;
+# Debian 13's (3.1.69) sets PKG_CONFIG_LIBDIR to its own sysroot in its
+# toolchain file, over ours, but leaves PKG_CONFIG_PATH, searched first.
+PKG_CONFIG_LIBDIR=$allegro/prefix/lib/pkgconfig PKG_CONFIG_PATH=$allegro/prefix/lib/pkgconfig \
+  cmake -S . -B "$out/game" \
   -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_FIND_ROOT_PATH="$allegro/prefix" \
   -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$out/game" -j "$(nproc)" --target coinflight web_frames tick_bench >/dev/null
