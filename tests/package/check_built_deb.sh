@@ -51,7 +51,8 @@ binary="$work/root/usr/libexec/coinflight/coinflight"
 # protection (BTI and PAC), which an amd64 binary cannot have (its
 # counterpart is CET, above); Debian 12's knows no such check.
 skip=(--nocfprotection)
-if [ "$arch" != arm64 ] && hardening-check --nobranchprotection /bin/true 2>&1 | grep -q 'Branch Protection'; then
+knows=$(hardening-check --nobranchprotection /bin/true 2>&1 || true)
+if [ "$arch" != arm64 ] && grep -q 'Branch Protection' <<<"$knows"; then
   skip+=(--nobranchprotection)
 fi
 hardening-check "${skip[@]}" "$binary" >"$work/hardening" ||
