@@ -5,9 +5,10 @@
 # lintian-clean, installed with apt-get, the installed /usr/games/coinflight
 # played from an unrelated folder on a private X server (first frame, Up,
 # Esc quits with 0), purged, and the root's files then exactly as before.
-#   tests/package/check_user_install.sh E2E_TESTS_BINARY [DEB]
+#   tests/package/check_user_install.sh E2E_TESTS_BINARY [DEB | OUT_DIR]
 # Given a DEB (built elsewhere: on Debian 12 for Debian 13, or for arm64),
-# that one is installed instead. A package of another architecture (arm64)
+# that one is installed instead; given a folder, the package is built there
+# and kept. A package of another architecture (arm64)
 # is installed the multiarch way, beside that architecture's libraries, and
 # played under qemu-user as a machine of its own would run it.
 # It installs and removes a system package, so it runs only in a throw-away
@@ -22,11 +23,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "user install check failed: $*" >&2; exit 1; }
 
-if [ -z "$deb" ]; then
-  DEB_BUILD_OPTIONS=nocheck scripts/package.sh "$work/deb" >"$work/build.log" 2>&1 ||
+if [ -z "$deb" ] || [ -d "$deb" ]; then
+  into=${deb:-$work/deb}
+  DEB_BUILD_OPTIONS=nocheck scripts/package.sh "$into" >"$work/build.log" 2>&1 ||
     { tail -n 60 "$work/build.log"; fail "dpkg-buildpackage"; }
-  tests/package/check_built_deb.sh "$work/deb" amd64
-  deb=$(echo "$work"/deb/coinflight_*_amd64.deb)
+  tests/package/check_built_deb.sh "$into" amd64
+  deb=$(echo "$into"/coinflight_*_amd64.deb)
 fi
 [ -f "$deb" ] || fail "no package $deb"
 arch=$(dpkg-deb -f "$deb" Architecture)
