@@ -251,7 +251,8 @@ test('the release installs and plays offline', async () => {
     await page.setOfflineMode(true);
     await page.reload();
     assert.ok(await waitFor(20, () => started(page)), 'offline, a reload plays the game');
-    assert.ok(planeAt(await shot(page), 364), 'with its pictures');
+    // The first frames may come before the first tick has drawn anything.
+    assert.ok(await waitFor(10, async () => planeAt(await shot(page), 364)), 'with its pictures');
   } finally {
     server.close();
     await close();
