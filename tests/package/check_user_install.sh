@@ -46,9 +46,14 @@ if [ "$arch" != "$(dpkg --print-architecture)" ]; then
   scripts/need.sh qemu-user-static >/dev/null
 fi
 
+# Every file and folder of the root but the kernel's, the scratch space,
+# this checkout, apt's own caches, logs and lists, and man-db's cache of
+# manual pages (Debian 13's man-db marks each folder of it with a
+# CACHEDIR.TAG the first time a package brings a manual page).
 files() {
   find / -xdev \( -path /proc -o -path /sys -o -path /dev -o -path /tmp -o -path /src \
-    -o -path /var/cache/apt -o -path /var/lib/apt/lists -o -path /var/log \) -prune -o -print | sort
+    -o -path /var/cache/apt -o -path /var/cache/man -o -path /var/lib/apt/lists -o -path /var/log \) \
+    -prune -o -print | sort
 }
 files >"$work/before"
 apt-get install -y -q --no-install-recommends "$deb" >"$work/apt.log" 2>&1 ||
