@@ -40,10 +40,12 @@ if [ "$arch" != "$(dpkg --print-architecture)" ]; then
     *) fail "no emulator known for $arch" ;;
   esac
   # Part of the machine the package is tried on, not of the package: set up
-  # before the root's files are listed.
+  # before the root's files are listed. A machine of that architecture has
+  # its C library and GCC's runtime already (essential there; apt never
+  # removes them automatically here, being of required priority).
   dpkg --add-architecture "$arch"
   apt-get update -q >/dev/null
-  scripts/need.sh qemu-user-static >/dev/null
+  scripts/need.sh qemu-user-static "libc6:$arch" "libgcc-s1:$arch" >/dev/null
 fi
 
 # Every file and folder of the root but the kernel's, the scratch space,
