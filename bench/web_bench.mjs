@@ -8,7 +8,7 @@
 // Enter is held throughout, so a missed coin starts the next round at once
 // and the game keeps playing. --pad plugs in a stub gamepad first, which the
 // page then polls every frame.
-import {serve, launch} from '../tests/web/page.mjs';
+import {serve, launch, stubGamepad} from '../tests/web/page.mjs';
 
 const SECONDS = 10;
 const folder = process.argv[2], withPad = process.argv.includes('--pad');
@@ -20,11 +20,7 @@ const {browser, close} = await launch();
 const page = await browser.newPage();
 await page.setViewport({width: 1280, height: 1000});
 if (withPad)
-  await page.evaluateOnNewDocument(() => {
-    const pad = {id: 'stub', index: 0, connected: true, mapping: 'standard', axes: [0, 0, 0, 0], timestamp: 0,
-                 buttons: Array.from({length: 17}, () => ({pressed: false, touched: false, value: 0}))};
-    navigator.getGamepads = () => [pad, null, null, null];
-  });
+  await stubGamepad(page);
 const client = await page.createCDPSession();
 await client.send('Performance.enable');
 const taskSeconds = async () =>

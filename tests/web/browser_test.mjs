@@ -6,7 +6,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import {serve, launch, waitFor, shot, planeAt, panelUp, scoreInk, skyShift} from './page.mjs';
+import {serve, launch, waitFor, shot, planeAt, panelUp, scoreInk, skyShift, stubGamepad} from './page.mjs';
 
 const RELEASE = process.env.COINFLIGHT_WEB;
 const pause = ms => new Promise(resolve => setTimeout(resolve, ms));
@@ -19,7 +19,7 @@ async function open(browser, folder) {
   const requests = [], errors = [];
   page.on('request', request => requests.push(request.url()));
   page.on('console', message => message.type() === 'error' && errors.push(message.text()));
-  page.on('pageerror', error => errors.push(error.message));
+    page.on('pageerror', error => errors.push(error.message));
   await page.goto(server.url);
   return {page, server, requests, errors};
 }
@@ -105,6 +105,21 @@ test('a missing picture stops the game with the desktop\'s line, in the page', a
 });
 
 const PHONE_LANDSCAPE = {width: 844, height: 390, isMobile: true, hasTouch: true, isLandscape: true};
+
+// Runs `play(page, server)` on a new page of a browser of its own, with the
+// release served from 127.0.0.1, at `viewport`; closes both after.
+async function withRelease(viewport, play) {
+  const {browser, close} = await launch();
+  const server = await serve(RELEASE);
+  try {
+    const page = await browser.newPage();
+    await page.setViewport(viewport);
+    await play(page, server);
+  } finally {
+    server.close();
+    await close();
+  }
+}
 const started = target => target.evaluate(() => (window.Module?.webStats?.frames ?? 0) > 0);
 
 // Fingers on the picture through the DevTools protocol: `points` are
@@ -119,13 +134,9 @@ async function touch(page, type, points) {
 // A phone held sideways: the game waits for the first tap, the picture fills
 // the height, fingers steer half by half, a tap leaves the game-over picture.
 test('a phone plays Coin Flight by touch', async () => {
-  const {browser, close} = await launch();
-  const server = await serve(RELEASE);
-  const page = await browser.newPage();
-  const errors = [];
-  page.on('pageerror', error => errors.push(error.message));
-  try {
-    await page.setViewport(PHONE_LANDSCAPE);
+  await withRelease(PHONE_LANDSCAPE, async (page, server) => {
+    const errors = [];
+    page.on('pageerror', error => errors.push(error.message));
     page.client = await page.createCDPSession();
     await page.goto(server.url);
     assert.ok(await waitFor(20, async () => await overlayText(page) === 'Tap to play'), 'the page asks for a tap');
@@ -162,27 +173,14 @@ test('a phone plays Coin Flight by touch', async () => {
     const moved = skyShift(over, await shot(page)), seconds = (Date.now() - tapped) / 1000;
     assert.ok(moved <= 50 * seconds + 8, `the sky jumped ${moved} pixels in ${seconds} s: the backlog ran`);
     assert.deepEqual(errors, [], 'no page error');
-  } finally {
-    server.close();
-    await close();
-  }
+  });
 });
 
 // A gamepad, stubbed before the page loads: the d-pad steers, A leaves the
 // game-over picture.
 test('a gamepad plays Coin Flight', async () => {
-  const {browser, close} = await launch();
-  const server = await serve(RELEASE);
-  const page = await browser.newPage();
-  try {
-    await page.setViewport({width: 1280, height: 1000});
-    await page.evaluateOnNewDocument(() => {
-      const buttons = Array.from({length: 17}, () => ({pressed: false, touched: false, value: 0}));
-      window.stubPad = {id: 'stub', index: 0, connected: true, mapping: 'standard', axes: [0, 0, 0, 0],
-                        buttons, timestamp: 0};
-      window.pressPad = (button, down) => { buttons[button].pressed = down; buttons[button].value = +down; };
-      navigator.getGamepads = () => [window.stubPad, null, null, null];
-    });
+  await withRelease({width: 1280, height: 1000}, async (page, server) => {
+    await stubGamepad(page);
     await page.goto(server.url);
     assert.ok(await waitFor(20, () => started(page)), 'the game starts');
     await page.evaluate(() => pressPad(12, true)); // d-pad up
@@ -192,10 +190,7 @@ test('a gamepad plays Coin Flight', async () => {
     await page.evaluate(() => pressPad(0, true)); // A
     assert.ok(await waitFor(10, async () => !panelUp(await shot(page))), 'A resumes play');
     await page.evaluate(() => pressPad(0, false));
-  } finally {
-    server.close();
-    await close();
-  }
+  });
 });
 
 // The release in a frame on another origin, as game sites embed it: it
@@ -235,11 +230,7 @@ test('a game site\'s frame waits for its player, then plays', async () => {
 
 // Installable, and after one visit playable offline.
 test('the release installs and plays offline', async () => {
-  const {browser, close} = await launch();
-  const server = await serve(RELEASE);
-  const page = await browser.newPage();
-  try {
-    await page.setViewport({width: 1280, height: 1000});
+  await withRelease({width: 1280, height: 1000}, async (page, server) => {
     await page.goto(server.url);
     assert.ok(await waitFor(20, () => started(page)), 'the game starts');
     assert.ok(await waitFor(20, () => page.evaluate(async () =>
@@ -253,8 +244,5 @@ test('the release installs and plays offline', async () => {
     assert.ok(await waitFor(20, () => started(page)), 'offline, a reload plays the game');
     // The first frames may come before the first tick has drawn anything.
     assert.ok(await waitFor(10, async () => planeAt(await shot(page), 364)), 'with its pictures');
-  } finally {
-    server.close();
-    await close();
-  }
+  });
 });

@@ -50,6 +50,18 @@ export async function launch() {
   return {browser, close};
 }
 
+// Plugs a stub gamepad ("standard" layout) into the page before it loads;
+// the page's window.pressPad(button, down) presses and lets go its buttons.
+export async function stubGamepad(page) {
+  await page.evaluateOnNewDocument(() => {
+    const buttons = Array.from({length: 17}, () => ({pressed: false, touched: false, value: 0}));
+    const pad = {id: 'stub', index: 0, connected: true, mapping: 'standard', axes: [0, 0, 0, 0],
+                 buttons, timestamp: 0};
+    window.pressPad = (button, down) => { buttons[button].pressed = down; buttons[button].value = +down; };
+    navigator.getGamepads = () => [pad, null, null, null];
+  });
+}
+
 // Polls `check` until it gives something true or `seconds` pass; returns its last answer.
 export async function waitFor(seconds, check) {
   const end = Date.now() + seconds * 1000;
