@@ -176,6 +176,39 @@ test('a phone plays Coin Flight by touch', async () => {
   });
 });
 
+// Where the browser draws WebGL on a GPU the 16-bit pixels go to it as they
+// are; elsewhere they are turned into RGBA for a 2-D canvas. Both show the
+// very same picture: the first round's game-over picture, with no key
+// pressed, pixel for pixel. (Headless Chromium draws WebGL in software, which
+// the page declines; here it is passed off as a GPU's.)
+test('WebGL and the 2-D canvas show the same pixels', async () => {
+  const pictures = {};
+  for (const canvas of ['webgl2', '2d'])
+    await withRelease({width: 1280, height: 1000}, async (page, server) => {
+      await page.evaluateOnNewDocument(kind => {
+        const RENDERER = 0x9246; // WEBGL_debug_renderer_info's UNMASKED_RENDERER_WEBGL
+        const getParameter = WebGL2RenderingContext.prototype.getParameter;
+        WebGL2RenderingContext.prototype.getParameter = function(name) {
+          return name === RENDERER ? 'a GPU' : getParameter.call(this, name);
+        };
+        const getContext = HTMLCanvasElement.prototype.getContext;
+        HTMLCanvasElement.prototype.getContext = function(type, ...rest) {
+          return type === 'webgl2' && kind === '2d' ? null : getContext.call(this, type, ...rest);
+        };
+      }, canvas);
+      await page.goto(server.url);
+      assert.ok(await waitFor(20, () => started(page)), 'the game starts');
+      assert.equal(await page.evaluate(() => Module.webStats.canvas), canvas);
+      assert.ok(await waitFor(20, async () => panelUp(await shot(page))), 'a missed coin ends the round');
+      await waitFor(5, () => page.evaluate(() => performance.now() - Module.webStats.changedMs > 500));
+      pictures[canvas] = (await shot(page)).bytes;
+    });
+  let differing = 0;
+  for (let i = 0; i < pictures['2d'].length; i += 4)
+    differing += pictures['2d'].readUInt32LE(i) !== pictures.webgl2.readUInt32LE(i);
+  assert.equal(differing, 0, 'pixels that differ between WebGL and 2-D');
+});
+
 // A gamepad, stubbed before the page loads: the d-pad steers, A leaves the
 // game-over picture.
 test('a gamepad plays Coin Flight', async () => {

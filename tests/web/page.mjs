@@ -73,18 +73,23 @@ export async function waitFor(seconds, check) {
   }
 }
 
-// The canvas's pixels now: at(x, y) gives [r, g, b].
+// The canvas's pixels now: at(x, y) gives [r, g, b]; bytes holds them all, RGBA.
 export async function shot(page) {
   const b64 = await page.evaluate(() => {
-    const canvas = document.getElementById('screen');
-    const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+    // Copied as a player's screenshot tool would, whatever context draws it.
+    const canvas = document.getElementById('screen'), copy = document.createElement('canvas');
+    copy.width = canvas.width;
+    copy.height = canvas.height;
+    const context = copy.getContext('2d');
+    context.drawImage(canvas, 0, 0);
+    const data = context.getImageData(0, 0, canvas.width, canvas.height).data;
     let text = '';
     for (let i = 0; i < data.length; i += 0x8000)
       text += String.fromCharCode.apply(null, data.subarray(i, i + 0x8000));
     return btoa(text);
   });
   const bytes = Buffer.from(b64, 'base64');
-  return {at: (x, y) => { const i = (y * 1024 + x) * 4; return [bytes[i], bytes[i + 1], bytes[i + 2]]; }};
+  return {bytes, at: (x, y) => { const i = (y * 1024 + x) * 4; return [bytes[i], bytes[i + 1], bytes[i + 2]]; }};
 }
 
 export function near(c, r, g, b, tolerance = 12) {

@@ -8,7 +8,10 @@
 // Module.onAnimationFrame at each frame, just before the keys are fed.
 mergeInto(LibraryManager.library, {
   $WebPlatform: {
-    context: null,    // the canvas's 2-D context
+    context: null,    // the canvas's 2-D context, where there is no WebGL
+    gl: null,         // the canvas's WebGL 2 context and what it draws with
+    levels: null,     // the colour levels of a pixel's fields, and the fields' shifts
+    shifts: null,
     queue: [],        // key events not yet fed to the library
     draining: null,   // the events of the feed in progress
     heldBack: [],     // releases held for the next feed
@@ -19,7 +22,7 @@ mergeInto(LibraryManager.library, {
     // was, when the picture last changed, how long the game kept the main
     // thread between frames, and how many timer calls (the game's ticks
     // falling due) were made.
-    stats: {frames: 0, firstFrameMs: 0, changedMs: 0, busyMs: 0, timerCalls: 0},
+    stats: {frames: 0, firstFrameMs: 0, changedMs: 0, busyMs: 0, timerCalls: 0, canvas: ''},
 
     // Notes that `source` holds the key `scancode` down or has let it go.
     // The library sees a key down while anyone holds it: its press when the
@@ -35,6 +38,127 @@ mergeInto(LibraryManager.library, {
       if (nowDown !== wasDown)
         P.queue.push(scancode | (nowDown ? 0x100 : 0));
     },
+    // Marks a step of the start on the page's timeline (User Timing), once:
+    // what a benchmark reads to tell where the time to the first picture goes.
+    marked: {},
+    mark: function(step) {
+      if (!WebPlatform.marked[step] && performance.mark) {
+        WebPlatform.marked[step] = true;
+        performance.mark('coinflight: ' + step);
+      }
+    },
+
+    // Whether WebGL 2 is worth drawing with, judged on a canvas of its own.
+    // A WebGL drawn in software (no GPU) is not: it costs the page far more
+    // than 2-D does, as the browser then reads every frame back.
+    WEBGL_ATTRIBUTES: {alpha: false, antialias: false, depth: false, stencil: false,
+                       preserveDrawingBuffer: true, failIfMajorPerformanceCaveat: true},
+    webglUsable: function() {
+      var gl = document.createElement('canvas').getContext('webgl2', WebPlatform.WEBGL_ATTRIBUTES);
+      if (!gl)
+        return false;
+      var named = gl.getExtension('WEBGL_debug_renderer_info');
+      var renderer = named ? String(gl.getParameter(named.UNMASKED_RENDERER_WEBGL)) : '';
+      var lose = gl.getExtension('WEBGL_lose_context');
+      if (lose)
+        lose.loseContext();
+      return !/SwiftShader|llvmpipe|softpipe|Software/i.test(renderer);
+    },
+
+    // Gives the canvas its context, at the first picture (which comes while
+    // the game waits for its first tick): WebGL 2 where the browser draws it
+    // on a GPU, a 2-D context elsewhere.
+    openContext: function() {
+      var P = WebPlatform, canvas = Module['canvas'];
+      var gl = P.webglUsable() ? canvas.getContext('webgl2', P.WEBGL_ATTRIBUTES) : null;
+      if (gl) {
+        P.gl = {context: gl, w: canvas.width, h: canvas.height, stale: true,
+                levels: P.levels, shifts: P.shifts};
+        canvas.addEventListener('webglcontextlost', function(event) { event.preventDefault(); });
+        canvas.addEventListener('webglcontextrestored', function() { P.openGL(); });
+        if (P.openGL()) {
+          P.stats.canvas = 'webgl2';
+          return;
+        }
+        P.gl = null;
+        // A canvas that gave WebGL gives nothing else: a 2-D one replaces it.
+        var fresh = canvas.cloneNode(false), focused = document.activeElement === canvas;
+        canvas.parentNode.replaceChild(fresh, canvas);
+        canvas = Module['canvas'] = fresh;
+        if (focused)
+          canvas.focus();
+      }
+      P.context = canvas.getContext('2d', {alpha: false});
+      P.stats.canvas = '2d';
+    },
+
+    // Counts a picture shown, and notes when it last changed.
+    shown: function(changed) {
+      var stats = WebPlatform.stats;
+      if (stats.timerCalls > 0)
+        WebPlatform.mark('first tick shown');
+      if (changed)
+        stats.changedMs = performance.now();
+      if (stats.frames++ === 0) {
+        stats.firstFrameMs = performance.now();
+        if (Module['onFirstFrame'])
+          Module['onFirstFrame']();
+      }
+    },
+
+    // Sets up (again, after a lost context) the WebGL objects: the screen's
+    // texture, the levels' texture and the shader that reads them through a
+    // triangle covering the canvas. Answers whether all of it worked.
+    openGL: function() {
+      var G = WebPlatform.gl, gl = G.context;
+      var shader = function(type, source) {
+        var s = gl.createShader(type);
+        gl.shaderSource(s, '#version 300 es\n' + source);
+        gl.compileShader(s);
+        gl.attachShader(program, s);
+      };
+      var program = gl.createProgram();
+      shader(gl.VERTEX_SHADER,
+             'void main() {' +
+             '  vec2 p = vec2(gl_VertexID == 1 ? 3.0 : -1.0, gl_VertexID == 2 ? 3.0 : -1.0);' +
+             '  gl_Position = vec4(p, 0.0, 1.0);' +
+             '}');
+      shader(gl.FRAGMENT_SHADER,
+             'precision highp float; precision highp int; precision highp usampler2D;' +
+             'uniform usampler2D screen; uniform sampler2D levels; uniform uvec3 shifts;' +
+             'out vec4 colour;' +
+             'void main() {' +
+             '  ivec2 size = textureSize(screen, 0);' +
+             '  ivec2 at = ivec2(gl_FragCoord.x, float(size.y) - gl_FragCoord.y);' +
+             '  uint v = texelFetch(screen, at, 0).r;' +
+             '  colour = vec4(texelFetch(levels, ivec2((v >> shifts.r) & 31u, 0), 0).r,' +
+             '                texelFetch(levels, ivec2((v >> shifts.g) & 63u, 0), 0).g,' +
+             '                texelFetch(levels, ivec2((v >> shifts.b) & 31u, 0), 0).b, 1.0);' +
+             '}');
+      gl.linkProgram(program);
+      if (!gl.getProgramParameter(program, gl.LINK_STATUS))
+        return false;
+      gl.useProgram(program);
+      var texture = function(unit, format, w, h) {
+        gl.activeTexture(gl.TEXTURE0 + unit);
+        gl.bindTexture(gl.TEXTURE_2D, gl.createTexture());
+        gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MIN_FILTER, gl.NEAREST);
+        gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MAG_FILTER, gl.NEAREST);
+        gl.texStorage2D(gl.TEXTURE_2D, 1, format, w, h);
+      };
+      gl.pixelStorei(gl.UNPACK_ALIGNMENT, 1);
+      texture(1, gl.RGBA8, 64, 1);
+      gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, 64, 1, gl.RGBA, gl.UNSIGNED_BYTE, G.levels);
+      texture(0, gl.R16UI, G.w, G.h);
+      gl.uniform1i(gl.getUniformLocation(program, 'screen'), 0);
+      gl.uniform1i(gl.getUniformLocation(program, 'levels'), 1);
+      gl.uniform3ui(gl.getUniformLocation(program, 'shifts'), G.shifts[0], G.shifts[1], G.shifts[2]);
+      gl.bindVertexArray(gl.createVertexArray());
+      gl.viewport(0, 0, G.w, G.h);
+      G.stale = true;
+      return gl.getError() === gl.NO_ERROR;
+    },
+
     // Lets go every key held by a source whose name starts with `prefix`.
     letGo: function(prefix) {
       var P = WebPlatform;
@@ -45,36 +169,68 @@ mergeInto(LibraryManager.library, {
     },
   },
 
-  // Gives the canvas the screen's size, in pixels.
+  // Gives the canvas the screen's size, in pixels, and keeps the colour
+  // levels of a pixel's fields: `levels` holds 64 RGBA texels, the red,
+  // green and blue level of each field value as getr16() and its kin read
+  // them. With WebGL the 16-bit pixels go to the GPU as they are, in an
+  // integer texture, and a shader looks their fields up in these levels, so
+  // the colours are exactly those of the 2-D path.
   web_canvas_size__deps: ['$WebPlatform'],
-  web_canvas_size: function(w, h) {
-    var canvas = Module['canvas'];
+  web_canvas_size: function(w, h, levels, rShift, gShift, bShift) {
+    var P = WebPlatform, canvas = Module['canvas'];
+    P.mark('screen set');
     canvas.width = w;
     canvas.height = h;
-    WebPlatform.context = canvas.getContext('2d', {alpha: false});
-    Module['webStats'] = WebPlatform.stats;
+    P.levels = HEAPU8.slice(levels, levels + 64 * 4);
+    P.shifts = [rShift, gShift, bShift];
+    Module['webStats'] = P.stats;
   },
 
   // Counts timer calls made.
   web_count_timer_calls__deps: ['$WebPlatform'],
   web_count_timer_calls: function(calls) {
     WebPlatform.stats.timerCalls += calls;
+    if (calls > 0)
+      WebPlatform.mark('first tick due');
   },
 
-  // Puts w x h RGBA pixels from the game's memory on the canvas; `changed`
-  // says whether they differ from the last ones.
+  // Marks that the game installed a timer: its start is behind it.
+  web_timer_installed__deps: ['$WebPlatform'],
+  web_timer_installed: function() {
+    WebPlatform.mark('timer installed');
+  },
+
+  // Puts w x h RGBA pixels from the game's memory on the canvas, when they
+  // differ from the last ones (`changed`).
   web_present__deps: ['$WebPlatform'],
   web_present: function(rgba, w, h, changed) {
-    var pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4);
-    WebPlatform.context.putImageData(new ImageData(pixels, w, h), 0, 0);
-    var stats = WebPlatform.stats;
-    if (changed)
-      stats.changedMs = performance.now();
-    if (stats.frames++ === 0) {
-      stats.firstFrameMs = performance.now();
-      if (Module['onFirstFrame'])
-        Module['onFirstFrame']();
+    if (changed) {
+      var pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4);
+      WebPlatform.context.putImageData(new ImageData(pixels, w, h), 0, 0);
     }
+    WebPlatform.shown(changed);
+  },
+
+  // Where the canvas is WebGL's, hands w x h 16-bit pixels from the game's
+  // memory to the GPU and draws them, when they changed (the drawing buffer
+  // keeps the last picture). Answers whether it did; elsewhere the game
+  // puts them on the canvas in RGBA.
+  web_present16__deps: ['$WebPlatform'],
+  web_present16: function(pixels, w, h, changed) {
+    var P = WebPlatform;
+    if (!P.stats.canvas)
+      P.openContext();
+    if (!P.gl)
+      return 0;
+    var gl = P.gl.context;
+    if ((changed || P.gl.stale) && !gl.isContextLost()) {
+      gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, w, h, gl.RED_INTEGER, gl.UNSIGNED_SHORT,
+                       HEAPU16, pixels >> 1);
+      gl.drawArrays(gl.TRIANGLES, 0, 3);
+      P.gl.stale = false;
+    }
+    P.shown(changed);
+    return 1;
   },
 
   // Unwinds the game (Asyncify) until the browser's next animation frame,
