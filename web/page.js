@@ -5,7 +5,8 @@
 // quit control, and keeps the release for playing offline.
 'use strict';
 (function() {
-  var canvas = document.getElementById('screen');
+  // The game's canvas (found each time: where WebGL fails it is replaced by one for 2-D).
+  function canvas() { return document.getElementById('screen'); }
   var stage = document.getElementById('stage');
   var overlay = document.getElementById('overlay');
   var halves = document.getElementById('halves');
@@ -16,10 +17,27 @@
   var HALVES_SHOWN_MS = 3000; // how long the two touch halves stay marked once the game starts
   var QUIT_CONFIRM_MS = 3000; // how long Quit waits for its second press
   var PAD_DEAD_ZONE = 0.5;    // how far the stick must lean to steer
+  var KEEP_FOR_OFFLINE_AFTER_MS = 1000; // when the service worker is registered, after the load
   // The "standard" gamepad layout's buttons.
   var PAD_A = 0, PAD_BACK = 8, PAD_START = 9, PAD_UP = 12, PAD_DOWN = 13;
 
   var started = false, ready = false, failed = false;
+
+  // The WebAssembly features the game is built with, each as the smallest
+  // module that uses it: a browser that lacks one cannot run the game.
+  function wasmModule(code) {
+    return new Uint8Array([
+      0x00, 0x61, 0x73, 0x6d, 0x01, 0x00, 0x00, 0x00,      // "\0asm", version 1
+      0x01, 0x04, 0x01, 0x60, 0x00, 0x00,                  // one type: () -> ()
+      0x03, 0x02, 0x01, 0x00,                              // one function of it
+      0x05, 0x03, 0x01, 0x00, 0x01,                        // one memory of one page
+      0x0a, code.length + 4, 0x01, code.length + 2, 0x00]  // its code, no locals:
+      .concat(code, [0x0b]));
+  }
+  var WASM_FEATURES = [
+    ['bulk memory', wasmModule([0x41, 0, 0x41, 0, 0x41, 0, 0xfc, 0x0b, 0x00])], // memory.fill
+    ['SIMD', wasmModule([0xfd, 0x0c].concat(new Array(16).fill(0), [0x1a]))],  // v128.const; drop
+  ];
 
   // Puts a message over the picture; a failure keeps it there.
   function say(text, isFailure) {
@@ -56,18 +74,24 @@
       return;
     started = true;
     overlay.hidden = true;
-    canvas.focus();
+    canvas().style.background = '';
+    canvas().focus();
     if (isTouch) {
       halves.hidden = false;
       setTimeout(function() { halves.classList.add('faded'); }, HALVES_SHOWN_MS);
     } else {
       halves.hidden = true;
     }
+    if (performance.mark)
+      performance.mark('coinflight: main');
     Module.callMain([]);
   }
 
+  var skyBytes = null; // the sky's file, for the still picture of a page that waits
   function waitForPlayer() {
     say(isTouch ? 'Tap to play' : 'Click to play');
+    if (skyBytes)
+      showStill(skyBytes);
     halves.hidden = !isTouch;
     (function watchPads() {
       if (started)
@@ -93,13 +117,20 @@
   }, true);
 
   // A still picture of the game while it waits: the start of the sky,
-  // decoded by the browser itself.
+  // decoded by the browser itself, behind the canvas (which the game's
+  // context of its own keeps free).
   function showStill(bytes) {
     if (!window.createImageBitmap)
       return;
-    createImageBitmap(new Blob([bytes], {type: 'image/bmp'})).then(function(sky) {
-      if (!started)
-        canvas.getContext('2d', {alpha: false}).drawImage(sky, 0, 0, 1024, 768, 0, 0, 1024, 768);
+    createImageBitmap(new Blob([bytes], {type: 'image/bmp'}), 0, 0, 1024, 768).then(function(sky) {
+      var still = document.createElement('canvas');
+      still.width = sky.width;
+      still.height = sky.height;
+      still.getContext('2d').drawImage(sky, 0, 0);
+      still.toBlob(function(png) {
+        if (png && !started)
+          canvas().style.background = '#000 url(' + URL.createObjectURL(png) + ') 0 0 / 100% 100%';
+      });
     }, function() {});
   }
 
@@ -109,7 +140,7 @@
 
   // The key for a finger at this place: null off the picture.
   function halfAt(event) {
-    var r = canvas.getBoundingClientRect();
+    var r = canvas().getBoundingClientRect();
     if (event.clientX < r.left || event.clientX >= r.right || event.clientY < r.top ||
         event.clientY >= r.bottom)
       return null;
@@ -222,7 +253,7 @@
         if (screen.orientation && screen.orientation.lock)
           return screen.orientation.lock('landscape');
       }).catch(function() {});
-    canvas.focus();
+    canvas().focus();
   });
 
   // --- Offline: a service worker keeps the release's files ---------------
@@ -242,7 +273,7 @@
   // --- The game -------------------------------------------------------------
 
   window.Module = {
-    canvas: canvas,
+    canvas: canvas(),
     arguments: [],
     noInitialRun: true,
     // The game prints nothing while all is well; what it prints on stderr is
@@ -261,15 +292,18 @@
           if (bytes) {
             Module.FS.writeFile('/' + name, new Uint8Array(bytes));
             if (name === 'skypic.bmp')
-              showStill(bytes);
+              skyBytes = bytes;
           }
           Module.removeRunDependency(name);
         });
       });
     }],
     onRuntimeInitialized: function() {
+      if (performance.mark)
+        performance.mark('coinflight: runtime ready');
       ready = true;
-      keepForOffline();
+      // The service worker's registration waits a moment, off the way to the first picture.
+      setTimeout(keepForOffline, KEEP_FOR_OFFLINE_AFTER_MS);
       if (playerIsHere())
         start();
       else
@@ -293,6 +327,11 @@
          'python3 -m http.server --bind 127.0.0.1 8000');
   } else if (typeof WebAssembly !== 'object') {
     fail('coinflight: cannot start: this browser cannot run WebAssembly');
+  } else if (WASM_FEATURES.some(function(f) { return !WebAssembly.validate(f[1]); })) {
+    fail('coinflight: cannot start: this browser\'s WebAssembly lacks ' +
+         WASM_FEATURES.filter(function(f) { return !WebAssembly.validate(f[1]); })
+             .map(function(f) { return f[0]; }).join(' and ') +
+         ' (browsers have had both since 2023); please update the browser');
   } else {
     var script = document.createElement('script');
     script.src = 'coinflight.js';

@@ -28,7 +28,9 @@ static struct {
    long speed, counter;
 } timers[MAX_TIMERS];
 
+/* In web.js: counts the calls made; marks the first install on the page's timeline. */
 extern void web_count_timer_calls(int calls);
+extern void web_timer_installed(void);
 
 static int timer_running = FALSE;
 static double timer_start_ms;      /* when the driver started */
@@ -72,6 +74,7 @@ static int web_install_int(void (*proc)(void), long speed)
       return -1;
    timers[free_slot].speed = timers[free_slot].counter = speed;
    timers[free_slot].proc = proc;
+   web_timer_installed();
    return 0;
 }
 
