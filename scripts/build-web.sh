@@ -60,7 +60,7 @@ PKG_CONFIG_LIBDIR=$allegro/prefix/lib/pkgconfig PKG_CONFIG_PATH=$allegro/prefix/
   cmake -S . -B "$out/game" \
   -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_FIND_ROOT_PATH="$allegro/prefix" \
   -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$out/game" -j "$(nproc)" --target coinflight web_frames tick_bench >/dev/null
+cmake --build "$out/game" -j "$(nproc)" --target coinflight web_frames tick_bench tick_bench_web >/dev/null
 
 stage=$out/coinflight-$version-web
 rm -rf "$stage" "$stage.zip"
