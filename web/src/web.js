@@ -48,55 +48,61 @@ mergeInto(LibraryManager.library, {
       }
     },
 
-    // Whether WebGL 2 is worth drawing with, judged on a canvas of its own.
-    // A WebGL drawn in software (no GPU) is not: it costs the page far more
-    // than 2-D does, as the browser then reads every frame back.
+    // Whether WebGL 2 is worth drawing with (null until judged), judged on a
+    // canvas of its own once the first tick's picture is shown: off the way
+    // to it, as making a WebGL context takes a while. A WebGL drawn in
+    // software (no GPU) is not: it costs the page far more than 2-D does, as
+    // the browser then reads every frame back.
     WEBGL_ATTRIBUTES: {alpha: false, antialias: false, depth: false, stencil: false,
                        preserveDrawingBuffer: true, failIfMajorPerformanceCaveat: true},
-    webglUsable: function() {
-      var gl = document.createElement('canvas').getContext('webgl2', WebPlatform.WEBGL_ATTRIBUTES);
+    webglUsable: null,
+    judgeWebGL: function() {
+      var P = WebPlatform, gl = document.createElement('canvas').getContext('webgl2', P.WEBGL_ATTRIBUTES);
+      P.webglUsable = false;
       if (!gl)
-        return false;
+        return;
       var named = gl.getExtension('WEBGL_debug_renderer_info');
       var renderer = named ? String(gl.getParameter(named.UNMASKED_RENDERER_WEBGL)) : '';
       var lose = gl.getExtension('WEBGL_lose_context');
       if (lose)
         lose.loseContext();
-      return !/SwiftShader|llvmpipe|softpipe|Software/i.test(renderer);
+      P.webglUsable = !/SwiftShader|llvmpipe|softpipe|Software/i.test(renderer);
     },
 
-    // Gives the canvas its context, at the first picture (which comes while
-    // the game waits for its first tick): WebGL 2 where the browser draws it
-    // on a GPU, a 2-D context elsewhere.
-    openContext: function() {
-      var P = WebPlatform, canvas = Module['canvas'];
-      var gl = P.webglUsable() ? canvas.getContext('webgl2', P.WEBGL_ATTRIBUTES) : null;
-      if (gl) {
-        P.gl = {context: gl, w: canvas.width, h: canvas.height, stale: true,
-                levels: P.levels, shifts: P.shifts};
-        canvas.addEventListener('webglcontextlost', function(event) { event.preventDefault(); });
-        canvas.addEventListener('webglcontextrestored', function() { P.openGL(); });
-        if (P.openGL()) {
-          P.stats.canvas = 'webgl2';
-          return;
-        }
+    // Moves the picture to a WebGL canvas that takes the place of the 2-D
+    // one, in one go as a picture is shown, so no frame is lost; keeps the
+    // 2-D one where that fails. Tried once.
+    toWebGL: function() {
+      var P = WebPlatform, old = Module['canvas'], canvas = old.cloneNode(false);
+      var gl = canvas.getContext('webgl2', P.WEBGL_ATTRIBUTES);
+      P.webglUsable = false;
+      if (!gl)
+        return;
+      P.gl = {context: gl, w: canvas.width, h: canvas.height, stale: true,
+              levels: P.levels, shifts: P.shifts};
+      if (!P.openGL()) {
         P.gl = null;
-        // A canvas that gave WebGL gives nothing else: a 2-D one replaces it.
-        var fresh = canvas.cloneNode(false), focused = document.activeElement === canvas;
-        canvas.parentNode.replaceChild(fresh, canvas);
-        canvas = Module['canvas'] = fresh;
-        if (focused)
-          canvas.focus();
+        return;
       }
-      P.context = canvas.getContext('2d', {alpha: false});
-      P.stats.canvas = '2d';
+      canvas.addEventListener('webglcontextlost', function(event) { event.preventDefault(); });
+      canvas.addEventListener('webglcontextrestored', function() { P.openGL(); });
+      var focused = document.activeElement === old;
+      old.parentNode.replaceChild(canvas, old);
+      Module['canvas'] = canvas;
+      if (focused)
+        canvas.focus();
+      P.context = null;
+      P.stats.canvas = 'webgl2';
     },
 
     // Counts a picture shown, and notes when it last changed.
     shown: function(changed) {
       var stats = WebPlatform.stats;
-      if (stats.timerCalls > 0)
+      if (stats.timerCalls > 0 && WebPlatform.webglUsable === null) {
         WebPlatform.mark('first tick shown');
+        WebPlatform.webglUsable = false; // until judged, just after
+        setTimeout(WebPlatform.judgeWebGL, 0);
+      }
       if (changed)
         stats.changedMs = performance.now();
       if (stats.frames++ === 0) {
@@ -169,8 +175,8 @@ mergeInto(LibraryManager.library, {
     },
   },
 
-  // Gives the canvas the screen's size, in pixels, and keeps the colour
-  // levels of a pixel's fields: `levels` holds 64 RGBA texels, the red,
+  // Gives the canvas the screen's size, in pixels, and a 2-D context (WebGL
+  // may take its place later), and keeps the colour levels of a pixel's fields: `levels` holds 64 RGBA texels, the red,
   // green and blue level of each field value as getr16() and its kin read
   // them. With WebGL the 16-bit pixels go to the GPU as they are, in an
   // integer texture, and a shader looks their fields up in these levels, so
@@ -183,6 +189,8 @@ mergeInto(LibraryManager.library, {
     canvas.height = h;
     P.levels = HEAPU8.slice(levels, levels + 64 * 4);
     P.shifts = [rShift, gShift, bShift];
+    P.context = canvas.getContext('2d', {alpha: false});
+    P.stats.canvas = '2d';
     Module['webStats'] = P.stats;
   },
 
@@ -218,8 +226,8 @@ mergeInto(LibraryManager.library, {
   web_present16__deps: ['$WebPlatform'],
   web_present16: function(pixels, w, h, changed) {
     var P = WebPlatform;
-    if (!P.stats.canvas)
-      P.openContext();
+    if (P.webglUsable)
+      P.toWebGL();
     if (!P.gl)
       return 0;
     var gl = P.gl.context;
