@@ -104,6 +104,23 @@ test('a missing picture stops the game with the desktop\'s line, in the page', a
   }
 });
 
+// A browser whose WebAssembly has no SIMD (as before 2023): the page says so
+// and the game does not start.
+test('a browser without WebAssembly SIMD is told so', async () => {
+  await withRelease({width: 1280, height: 1000}, async (page, server) => {
+    await page.evaluateOnNewDocument(() => {
+      const validate = WebAssembly.validate;
+      const simd = bytes => new Uint8Array(bytes).some((b, i, all) => b === 0xfd && all[i + 1] === 0x0c);
+      WebAssembly.validate = bytes => !simd(bytes) && validate(bytes);
+    });
+    await page.goto(server.url);
+    assert.ok(await waitFor(10, async () => (await overlayText(page)).startsWith(
+                  'coinflight: cannot start: this browser\'s WebAssembly lacks SIMD (')),
+              `the page says: ${await overlayText(page)}`);
+    assert.ok(!await page.evaluate(() => window.Module?.webStats), 'the game did not start');
+  });
+});
+
 const PHONE_LANDSCAPE = {width: 844, height: 390, isMobile: true, hasTouch: true, isLandscape: true};
 
 // Runs `play(page, server)` on a new page of a browser of its own, with the
