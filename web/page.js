@@ -38,6 +38,10 @@
     ['bulk memory', wasmModule([0x41, 0, 0x41, 0, 0x41, 0, 0xfc, 0x0b, 0x00])], // memory.fill
     ['SIMD', wasmModule([0xfd, 0x0c].concat(new Array(16).fill(0), [0x1a]))],  // v128.const; drop
   ];
+  function missingFeatures() {
+    return WASM_FEATURES.filter(function(f) { return !WebAssembly.validate(f[1]); })
+        .map(function(f) { return f[0]; });
+  }
 
   // Puts a message over the picture; a failure keeps it there.
   function say(text, isFailure) {
@@ -327,10 +331,9 @@
          'python3 -m http.server --bind 127.0.0.1 8000');
   } else if (typeof WebAssembly !== 'object') {
     fail('coinflight: cannot start: this browser cannot run WebAssembly');
-  } else if (WASM_FEATURES.some(function(f) { return !WebAssembly.validate(f[1]); })) {
+  } else if (missingFeatures().length) {
     fail('coinflight: cannot start: this browser\'s WebAssembly lacks ' +
-         WASM_FEATURES.filter(function(f) { return !WebAssembly.validate(f[1]); })
-             .map(function(f) { return f[0]; }).join(' and ') +
+         missingFeatures().join(' and ') +
          ' (browsers have had both since 2023); please update the browser');
   } else {
     var script = document.createElement('script');

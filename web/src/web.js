@@ -78,8 +78,7 @@ mergeInto(LibraryManager.library, {
       P.webglUsable = false;
       if (!gl)
         return;
-      P.gl = {context: gl, w: canvas.width, h: canvas.height, stale: true,
-              levels: P.levels, shifts: P.shifts};
+      P.gl = {context: gl, w: canvas.width, h: canvas.height, stale: true};
       if (!P.openGL()) {
         P.gl = null;
         return;
@@ -95,7 +94,8 @@ mergeInto(LibraryManager.library, {
       P.stats.canvas = 'webgl2';
     },
 
-    // Counts a picture shown, and notes when it last changed.
+    // Counts a picture shown, and notes when it last changed; the first
+    // tick's picture has WebGL judged just after it.
     shown: function(changed) {
       var stats = WebPlatform.stats;
       if (stats.timerCalls > 0 && WebPlatform.webglUsable === null) {
@@ -116,7 +116,7 @@ mergeInto(LibraryManager.library, {
     // texture, the levels' texture and the shader that reads them through a
     // triangle covering the canvas. Answers whether all of it worked.
     openGL: function() {
-      var G = WebPlatform.gl, gl = G.context;
+      var P = WebPlatform, G = P.gl, gl = G.context;
       var shader = function(type, source) {
         var s = gl.createShader(type);
         gl.shaderSource(s, '#version 300 es\n' + source);
@@ -154,11 +154,11 @@ mergeInto(LibraryManager.library, {
       };
       gl.pixelStorei(gl.UNPACK_ALIGNMENT, 1);
       texture(1, gl.RGBA8, 64, 1);
-      gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, 64, 1, gl.RGBA, gl.UNSIGNED_BYTE, G.levels);
+      gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, 64, 1, gl.RGBA, gl.UNSIGNED_BYTE, P.levels);
       texture(0, gl.R16UI, G.w, G.h);
       gl.uniform1i(gl.getUniformLocation(program, 'screen'), 0);
       gl.uniform1i(gl.getUniformLocation(program, 'levels'), 1);
-      gl.uniform3ui(gl.getUniformLocation(program, 'shifts'), G.shifts[0], G.shifts[1], G.shifts[2]);
+      gl.uniform3ui(gl.getUniformLocation(program, 'shifts'), P.shifts[0], P.shifts[1], P.shifts[2]);
       gl.bindVertexArray(gl.createVertexArray());
       gl.viewport(0, 0, G.w, G.h);
       G.stale = true;
@@ -176,11 +176,12 @@ mergeInto(LibraryManager.library, {
   },
 
   // Gives the canvas the screen's size, in pixels, and a 2-D context (WebGL
-  // may take its place later), and keeps the colour levels of a pixel's fields: `levels` holds 64 RGBA texels, the red,
-  // green and blue level of each field value as getr16() and its kin read
-  // them. With WebGL the 16-bit pixels go to the GPU as they are, in an
-  // integer texture, and a shader looks their fields up in these levels, so
-  // the colours are exactly those of the 2-D path.
+  // may take its place later), and keeps the colour levels of a pixel's
+  // fields: `levels` holds 64 RGBA texels, the red, green and blue level of
+  // each field value as getr16() and its kin read them. With WebGL the 16-bit
+  // pixels go to the GPU as they are, in an integer texture, and a shader
+  // looks their fields up in these levels, so the colours are exactly those
+  // of the 2-D path.
   web_canvas_size__deps: ['$WebPlatform'],
   web_canvas_size: function(w, h, levels, rShift, gShift, bShift) {
     var P = WebPlatform, canvas = Module['canvas'];
