@@ -5,10 +5,10 @@
 # install check; then builds the Debian package twice and checks it
 # (reproducible, lintian, hardening); then builds the Windows release and
 # plays it under Wine; then builds the web release, checks that it draws the
-# native build's very frames and plays it in headless Chromium; then fuzzes
-# the picture check and the library's BMP loader for a bounded number of
-# inputs; then runs the headless tests again, built with AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# native build's very frames and plays it in Chromium, Firefox and WebKit;
+# then fuzzes the picture check and the library's BMP loader for a bounded
+# number of inputs; then runs the headless tests again, built with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh --tests build -DBUILD_TESTING=ON
@@ -20,7 +20,7 @@ tests/package/check_deb.sh
 echo "== The Windows release, played under Wine =="
 tests/windows/check_windows.sh build/tests/e2e_tests
 
-echo "== The web release, played in headless Chromium =="
+echo "== The web release, played in Chromium, Firefox and WebKit =="
 tests/web/check_web.sh build/tests/web/web_frames
 
 echo "== The picture check and the BMP loader, fuzzed =="

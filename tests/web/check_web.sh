@@ -4,8 +4,11 @@
 # - the same frames: the frames tool built for the web, run under node,
 #   prints the very hashes the native build prints (through the four-coin
 #   phase at speed 8 and a round's end, the same keys and random numbers);
-# - the unpacked zip, served from 127.0.0.1, played in headless Chromium
-#   (browser_test.mjs, node's test runner, puppeteer-core from the lockfile).
+# - the unpacked zip, served from 127.0.0.1, played in the three browser
+#   engines, each as Debian packages it: Chromium and Firefox ESR headless
+#   (puppeteer-core from the lockfile), WebKitGTK's MiniBrowser through
+#   WebKitWebDriver on an Xvfb display of the test's own (browser_test.mjs,
+#   node's test runner).
 #   tests/web/check_web.sh NATIVE_FRAMES_BINARY
 set -euo pipefail
 native=$(readlink -f "$1")
@@ -14,7 +17,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "web check failed: $*" >&2; exit 1; }
 
-scripts/need.sh chromium
+scripts/need.sh chromium firefox-esr webkit2gtk-driver xvfb
 command -v npm >/dev/null || scripts/need.sh npm
 
 zip=$(scripts/build-web.sh | tail -n 1)
@@ -33,4 +36,4 @@ echo "web check: $(grep -c hash "$work/native.txt") frames identical to the nati
 unzip -q "$zip" -d "$work"
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
 COINFLIGHT_WEB=$(echo "$work"/coinflight-*-web) node --test tests/web/browser_test.mjs ||
-  fail "the page did not play in Chromium"
+  fail "the page did not play in every browser engine"
