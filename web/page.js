@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // page.js — Coin Flight's page around the game (coinflight.js and
-// coinflight.wasm): it starts the game once the player is there, turns
-// touches and gamepads into the game's four keys, offers full screen and a
-// quit control, and keeps the release for playing offline.
+// coinflight.wasm): it fetches the game's files, starts the game once the
+// player is there, turns touches and gamepads into the game's four keys,
+// shows the score in text where the picture is small, offers full screen and
+// a quit control, and keeps the release for playing offline.
 'use strict';
 (function() {
   // The game's canvas (found each time: where WebGL fails it is replaced by one for 2-D).
@@ -12,12 +13,17 @@
   var halves = document.getElementById('halves');
   var quitButton = document.getElementById('quit');
   var fullButton = document.getElementById('fullscreen');
+  var scoresLine = document.getElementById('scores');
 
   var STILL_MS = 100;         // a picture unchanged this long is the game waiting (a tick moves the sky)
   var HALVES_SHOWN_MS = 3000; // how long the two touch halves stay marked once the game starts
   var QUIT_CONFIRM_MS = 3000; // how long Quit waits for its second press
   var PAD_DEAD_ZONE = 0.5;    // how far the stick must lean to steer
   var KEEP_FOR_OFFLINE_AFTER_MS = 1000; // when the service worker is registered, after the load
+  // Below this width (in CSS pixels) the picture's 8-pixel score line is too
+  // small to read, and the page shows the score as text.
+  var SCORE_LINE_LEGIBLE_WIDTH = 0.75 * 1024;
+  var PICTURES = ['skypic.bmp', 'gameoverpic.bmp'];
   // The "standard" gamepad layout's buttons.
   var PAD_A = 0, PAD_BACK = 8, PAD_START = 9, PAD_UP = 12, PAD_DOWN = 13;
 
@@ -138,16 +144,14 @@
     }, function() {});
   }
 
-  // --- Touch: the upper half of the picture holds Up, the lower half Down --
+  // --- Touch: a finger above the picture's middle line holds Up, below it
+  // Down, wherever on the page it is but on the buttons -------------------
 
-  var fingers = {}; // for each finger on the picture: the key it holds, or null
+  var fingers = {}; // for each finger down: the key it holds
 
-  // The key for a finger at this place: null off the picture.
+  // The key for a finger at this height of the page.
   function halfAt(event) {
     var r = canvas().getBoundingClientRect();
-    if (event.clientX < r.left || event.clientX >= r.right || event.clientY < r.top ||
-        event.clientY >= r.bottom)
-      return null;
     return event.clientY < r.top + r.height / 2 ? 'up' : 'down';
   }
   // Moves a finger's hold to `key` (or lets it go, for null).
@@ -166,8 +170,11 @@
     var stats = Module.webStats;
     return !!stats && stats.frames > 0 && performance.now() - stats.changedMs >= STILL_MS;
   }
-  stage.addEventListener('pointerdown', function(event) {
-    if (event.pointerType === 'mouse' || event === startingTouch || !Module.webKeys)
+  function onButton(event) {
+    return !!(event.target.closest && event.target.closest('button'));
+  }
+  document.addEventListener('pointerdown', function(event) {
+    if (event.pointerType === 'mouse' || event === startingTouch || !Module.webKeys || onButton(event))
       return;
     event.preventDefault();
     if (gameWaits())
@@ -175,7 +182,7 @@
     fingers[event.pointerId] = null;
     steer(event.pointerId, halfAt(event));
   });
-  stage.addEventListener('pointermove', function(event) {
+  document.addEventListener('pointermove', function(event) {
     if (event.pointerId in fingers)
       steer(event.pointerId, halfAt(event));
   });
@@ -186,28 +193,34 @@
     }
   }
   ['pointerup', 'pointercancel', 'lostpointercapture'].forEach(function(type) {
-    stage.addEventListener(type, lift);
+    document.addEventListener(type, lift);
   });
-  stage.addEventListener('contextmenu', function(event) { event.preventDefault(); });
+  document.addEventListener('contextmenu', function(event) { event.preventDefault(); });
 
   // --- Quit: Esc, asked twice so that a stray touch does not end the game --
 
-  var quitAsked = 0;
+  var quitAsked = false, quitTimer = 0;
+  // Shows `text` on Quit for a while; `asking`: a second press then quits.
+  function quitSays(text, asking) {
+    clearTimeout(quitTimer);
+    quitButton.textContent = text;
+    quitAsked = asking;
+    quitTimer = setTimeout(function() {
+      quitAsked = false;
+      quitButton.textContent = 'Quit';
+    }, QUIT_CONFIRM_MS);
+  }
   quitButton.addEventListener('click', function() {
     if (!Module.webKeys)
       return;
-    if (quitAsked) {
-      clearTimeout(quitAsked);
-      quitAsked = 0;
-      quitButton.textContent = 'Quit';
+    if (gameWaits()) // the game-over picture takes no Esc, as on the desktop
+      quitSays('Tap to fly again first, then quit', false);
+    else if (!quitAsked)
+      quitSays('Tap again to quit', true);
+    else {
+      quitSays('Quit', false);
       Module.webKeys.tap('quit:', 'esc');
-      return;
     }
-    quitButton.textContent = 'Tap again to quit';
-    quitAsked = setTimeout(function() {
-      quitAsked = 0;
-      quitButton.textContent = 'Quit';
-    }, QUIT_CONFIRM_MS);
   });
 
   // --- Gamepads, looked at once each frame before the keys are fed --------
@@ -274,25 +287,77 @@
     navigator.serviceWorker.register('sw.js', {updateViaCache: 'none'}).catch(function() {});
   }
 
+  // --- The score, as text where the picture is too small to read it ------
+
+  var shownScores = '';
+  function showScores() {
+    var small = canvas().getBoundingClientRect().width < SCORE_LINE_LEGIBLE_WIDTH;
+    var score = small && Module._web_score ? Module._web_score() + ' ' + Module._web_highscore() : '';
+    if (score === shownScores)
+      return;
+    shownScores = score;
+    scoresLine.hidden = !score;
+    if (score) {
+      scoresLine.children[0].textContent = 'Score: ' + Module._web_score();
+      scoresLine.children[1].textContent = 'High Score: ' + Module._web_highscore();
+    }
+  }
+
   // --- The game -------------------------------------------------------------
+
+  // The game's files, fetched at once and side by side as the page starts;
+  // the game takes these very responses, so each file is fetched once in
+  // every engine. The pictures are a player's to swap: the host is asked
+  // whether they changed, however long it lets them be kept.
+  var files = {};
+  function fetchFiles() {
+    files.wasm = fetch('coinflight.wasm', {credentials: 'same-origin'});
+    PICTURES.forEach(function(name) {
+      files[name] = fetch(name, {cache: 'no-cache'}).then(function(response) {
+        return response.ok ? response.arrayBuffer() : null;
+      }).catch(function() { return null; });
+    });
+  }
 
   window.Module = {
     canvas: canvas(),
     arguments: [],
     noInitialRun: true,
     // The game prints nothing while all is well; what it prints on stderr is
-    // the one line the desktop game prints when it cannot start.
+    // the one line the desktop game prints when it cannot start, which
+    // begins with its name. The runtime's own warnings are only warnings.
     print: function(text) { console.log(text); },
-    printErr: function(text) { console.warn(text); if (!failed) fail(text); },
+    printErr: function(text) {
+      console.warn(text);
+      if (!failed && /^coinflight: /.test(text))
+        fail(text);
+    },
+    // Compiled as it arrives where the host names its type, else once it is
+    // all there: any host will do.
+    instantiateWasm: function(imports, receive) {
+      files.wasm.then(function(response) {
+        if (!response.ok)
+          throw 'coinflight.wasm is missing';
+        if (WebAssembly.instantiateStreaming &&
+            /^application\/wasm\b/.test(response.headers.get('Content-Type') || ''))
+          return WebAssembly.instantiateStreaming(response, imports);
+        return response.arrayBuffer().then(function(bytes) { return WebAssembly.instantiate(bytes, imports); });
+      }, function() {
+        throw 'coinflight.wasm cannot be fetched';
+      }).then(function(result) {
+        receive(result.instance, result.module);
+      }, function(why) {
+        fail('coinflight: cannot start: ' + (typeof why === 'string' ? why : 'coinflight.wasm is damaged (' + why + ')'));
+      });
+      return {};
+    },
     // The pictures are plain files beside this page, put in the game's
     // working folder before it starts; one that cannot be fetched is left
     // out, and the game says so as it would on the desktop.
     preRun: [function() {
-      ['skypic.bmp', 'gameoverpic.bmp'].forEach(function(name) {
+      PICTURES.forEach(function(name) {
         Module.addRunDependency(name);
-        fetch(name).then(function(response) {
-          return response.ok ? response.arrayBuffer() : null;
-        }).catch(function() { return null; }).then(function(bytes) {
+        files[name].then(function(bytes) {
           if (bytes) {
             Module.FS.writeFile('/' + name, new Uint8Array(bytes));
             if (name === 'skypic.bmp')
@@ -314,7 +379,10 @@
         waitForPlayer();
     },
     onFirstFrame: function() { overlay.hidden = true; },
-    onAnimationFrame: pollPads,
+    onAnimationFrame: function() {
+      pollPads();
+      showScores();
+    },
     onExit: function(status) {
       if (status === 0)
         say('The game has ended. Reload the page to play again.');
@@ -322,7 +390,8 @@
         fail('Coin Flight stopped (status ' + status + '). Reload the page to try again.');
     },
     onAbort: function(what) {
-      fail('coinflight: stopped: ' + (what || 'out of memory') + '. Reload the page to try again.');
+      if (!failed)
+        fail('coinflight: stopped: ' + (what || 'out of memory') + '. Reload the page to try again.');
     },
   };
 
@@ -336,6 +405,7 @@
          missingFeatures().join(' and ') +
          ' (browsers have had both since 2023); please update the browser');
   } else {
+    fetchFiles();
     var script = document.createElement('script');
     script.src = 'coinflight.js';
     script.onerror = function() { fail('coinflight: cannot start: coinflight.js is missing'); };

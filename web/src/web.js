@@ -52,13 +52,19 @@ mergeInto(LibraryManager.library, {
     // canvas of its own once the first tick's picture is shown: off the way
     // to it, as making a WebGL context takes a while. A WebGL drawn in
     // software (no GPU) is not: it costs the page far more than 2-D does, as
-    // the browser then reads every frame back.
+    // the browser then reads every frame back. Nor is WebKit's (Safari's,
+    // and every iPhone browser's): it smooths a WebGL canvas it scales,
+    // whatever image-rendering asks, where its 2-D canvas stays sharp; it
+    // also names every renderer "Apple GPU", so the name tells nothing there.
     WEBGL_ATTRIBUTES: {alpha: false, antialias: false, depth: false, stencil: false,
                        preserveDrawingBuffer: true, failIfMajorPerformanceCaveat: true},
     webglUsable: null,
     judgeWebGL: function() {
-      var P = WebPlatform, gl = document.createElement('canvas').getContext('webgl2', P.WEBGL_ATTRIBUTES);
+      var P = WebPlatform;
       P.webglUsable = false;
+      if (navigator.vendor === 'Apple Computer, Inc.')
+        return;
+      var gl = document.createElement('canvas').getContext('webgl2', P.WEBGL_ATTRIBUTES);
       if (!gl)
         return;
       var named = gl.getExtension('WEBGL_debug_renderer_info');
