@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Builds Coin Flight and runs its benchmarks: the cost of a tick (headless),
-# the time from process start to the first frame (Xvfb), then presentation
+# the time from process start to the first frame (Xvfb), how soon a key is
+# seen in play and on the game-over picture (Xvfb), then presentation
 # rate, timer regularity and peak memory of the real main loop on a private
 # Xvfb server. Takes about two minutes; run it on a quiet machine.
 set -euo pipefail
@@ -13,6 +14,9 @@ build/bench/tick_bench data/skypic.bmp
 
 echo "== Start-up (Xvfb) =="
 build/bench/startup_bench "$PWD/build/coinflight" "$PWD/data"
+
+echo "== Keys seen (Xvfb) =="
+build/bench/key_bench "$PWD/build/coinflight" "$PWD/data"
 
 echo "== Presentation, timer, memory (Xvfb) =="
 exec {fd}<> <(:)
