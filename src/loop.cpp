@@ -30,9 +30,14 @@ void run_due_ticks() {
 void present() { draw_on_screen(state.buffer, 0, 0); }
 
 void game_over_screen() {
-  // Esc is not looked at here: only Enter leaves this screen.
-  while (!key[KEY_ENTER] && !quit_requested())
+  // Esc is not looked at here: only Enter leaves this screen. The loop spins,
+  // but after each draw it yields once (rest(0)): the library's input thread
+  // needs the screen's lock too, and a loop that takes it back at once would
+  // keep Enter from the key array for seconds on a slow machine.
+  while (!key[KEY_ENTER] && !quit_requested()) {
     draw_on_screen(state.gameoverSprite, GAMEOVER_X, GAMEOVER_Y);
+    rest(0);
+  }
   state.gameover = 0;
   speed_counter.store(1);
 }
