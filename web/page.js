@@ -305,10 +305,9 @@
 
   // --- The game -------------------------------------------------------------
 
-  // The game's files, fetched at once and side by side as the page starts;
-  // the game takes these very responses, so each file is fetched once in
-  // every engine. The pictures are a player's to swap: the host is asked
-  // whether they changed, however long it lets them be kept.
+  // The game's files, fetched at once, side by side; the game takes these
+  // very responses (each file fetched once). The pictures are a player's to
+  // swap: the host is always asked whether they changed.
   var files = {};
   function fetchFiles() {
     files.wasm = fetch('coinflight.wasm', {credentials: 'same-origin'});
@@ -323,17 +322,16 @@
     canvas: canvas(),
     arguments: [],
     noInitialRun: true,
-    // The game prints nothing while all is well; what it prints on stderr is
-    // the one line the desktop game prints when it cannot start, which
-    // begins with its name. The runtime's own warnings are only warnings.
+    // The game prints nothing while all is well; on stderr, the desktop's one
+    // line when it cannot start, which begins with its name. The runtime's
+    // own warnings are only warnings.
     print: function(text) { console.log(text); },
     printErr: function(text) {
       console.warn(text);
       if (!failed && /^coinflight: /.test(text))
         fail(text);
     },
-    // Compiled as it arrives where the host names its type, else once it is
-    // all there: any host will do.
+    // Compiled as it arrives where the host names its type, else once it is all in.
     instantiateWasm: function(imports, receive) {
       files.wasm.then(function(response) {
         if (!response.ok)

@@ -37,6 +37,7 @@ function differing(a, b) {
     count += a.readUInt32LE(i) !== b.readUInt32LE(i);
   return count;
 }
+// How many colours a picture (RGBA) has.
 function colours(bytes) {
   const seen = new Set();
   for (let i = 0; i < bytes.length; i += 4)
@@ -66,7 +67,7 @@ async function shownColours(page, engine) {
   }, png);
 }
 
-// Opens the page served from `folder`; notes every request and console error
+// Opens the page `server` serves; notes every request and console error
 // (where the engine's driver tells them: not WebKit's).
 async function open(browser, server) {
   const page = await browser.newPage();
