@@ -49,15 +49,15 @@ for arch in amd64 arm64; do
   deb=$dist/coinflight_${version}_$arch.deb
   [ "$(dpkg-deb -f "$deb" Package Version Architecture | tr '\n' ' ')" = "Package: coinflight Version: $version Architecture: $arch " ] ||
     fail "$(basename "$deb") is not coinflight $version for $arch"
-  dpkg-deb -c "$deb" | grep -q ' ./usr/games/coinflight$' || fail "$(basename "$deb") lacks the command"
+  dpkg-deb -c "$deb" | grep ' ./usr/games/coinflight$' >/dev/null || fail "$(basename "$deb") lacks the command"
 done
 unzip -tq "$dist/coinflight-$version-win64.zip" >/dev/null &&
-  unzip -l "$dist/coinflight-$version-win64.zip" | grep -q "coinflight-$version-win64/coinflight.exe$" ||
+  unzip -l "$dist/coinflight-$version-win64.zip" | grep "coinflight-$version-win64/coinflight.exe$" >/dev/null ||
   fail "the Windows zip lacks coinflight.exe"
 unzip -tq "$dist/coinflight-$version-web.zip" >/dev/null &&
-  unzip -l "$dist/coinflight-$version-web.zip" | grep -q "coinflight-$version-web/coinflight.wasm$" ||
+  unzip -l "$dist/coinflight-$version-web.zip" | grep "coinflight-$version-web/coinflight.wasm$" >/dev/null ||
   fail "the web zip lacks coinflight.wasm"
-tar -tzf "$dist/coinflight-$version.tar.gz" | grep -qx "coinflight-$version/CMakeLists.txt" ||
+tar -tzf "$dist/coinflight-$version.tar.gz" | grep -x "coinflight-$version/CMakeLists.txt" >/dev/null ||
   fail "the source archive lacks CMakeLists.txt"
 
 (cd "$dist" && sha256sum -- *.deb *.zip *.tar.gz >SHA256SUMS && sha256sum -c --quiet SHA256SUMS)
