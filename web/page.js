@@ -287,6 +287,42 @@
     navigator.serviceWorker.register('sw.js', {updateViaCache: 'none'}).catch(function() {});
   }
 
+  // --- WebKit: the picture scaled by the page, pixel for pixel -----------
+
+  // WebKit (Safari, every iPhone browser) smooths a canvas it scales,
+  // whatever image-rendering asks (WebKitGTK 2.54 its 2-D canvas too). There
+  // the page shows the picture on a canvas of the displayed size, each of the
+  // game's pixels drawn as a block; the game's canvas stays beneath it, the
+  // exact 1024 x 768 frame that drawImage of it gives.
+  var sharp = navigator.vendor === 'Apple Computer, Inc.' ? document.createElement('canvas') : null;
+  function drawSharp() {
+    var context = sharp.getContext('2d');
+    context.imageSmoothingEnabled = false;
+    context.drawImage(canvas(), 0, 0, sharp.width, sharp.height);
+  }
+  // Lays it over the picture on whole device pixels: a canvas at a fraction
+  // of one would be scaled, and smoothed, once more.
+  function fitSharp() {
+    var r = canvas().getBoundingClientRect(), box = stage.getBoundingClientRect();
+    var scale = window.devicePixelRatio || 1;
+    var snap = function(v) { return Math.round(v * scale) / scale; };
+    sharp.width = Math.round(r.width * scale);
+    sharp.height = Math.round(r.height * scale);
+    sharp.style.width = sharp.width / scale + 'px';
+    sharp.style.height = sharp.height / scale + 'px';
+    sharp.style.left = snap(r.left) - box.left + 'px';
+    sharp.style.top = snap(r.top) - box.top + 'px';
+    if (started)
+      drawSharp();
+  }
+  if (sharp) {
+    sharp.id = 'sharp';
+    sharp.setAttribute('aria-hidden', 'true');
+    stage.insertBefore(sharp, halves);
+    fitSharp();
+    window.addEventListener('resize', fitSharp);
+  }
+
   // --- The score, as text where the picture is too small to read it ------
 
   var shownScores = '';
@@ -377,6 +413,10 @@
         waitForPlayer();
     },
     onFirstFrame: function() { overlay.hidden = true; },
+    onPictureChanged: function() {
+      if (sharp)
+        drawSharp();
+    },
     onAnimationFrame: function() {
       pollPads();
       showScores();

@@ -8,6 +8,9 @@ import {spawn} from 'node:child_process';
 import fs from 'node:fs';
 import net from 'node:net';
 
+// The longest any one WebDriver call may take.
+const CALL_SECONDS = 120;
+
 // WebDriver's codes for the keys the tests press (its Return is the main
 // keyboard's Enter; its Enter is the keypad's).
 const KEYS = {ArrowUp: '\uE013', ArrowDown: '\uE015', Enter: '\uE006', Escape: '\uE00C'};
@@ -35,17 +38,41 @@ function miniBrowser() {
   throw new Error('no MiniBrowser: install webkit2gtk-driver');
 }
 
-// Starts a process and ends it when `close` is called.
+// Starts a process; gives the function that ends it (and waits for its end).
 function start(command, args, env) {
   const child = spawn(command, args, {env: {...process.env, ...env}, stdio: 'ignore'});
-  return () => child.exitCode === null && child.kill();
+  return stopper(child);
+}
+function stopper(child) {
+  const ended = new Promise(resolve => child.once('exit', resolve));
+  return async () => {
+    if (child.exitCode === null && child.signalCode === null)
+      child.kill();
+    await ended;
+  };
+}
+
+// Starts Xvfb on a display it finds free itself; gives {display, stop}.
+async function startX() {
+  const child = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', '1280x1024x24', '-nolisten', 'tcp'],
+                      {stdio: ['ignore', 'ignore', 'ignore', 'pipe']});
+  const number = await new Promise((resolve, reject) => {
+    let text = '';
+    child.stdio[3].on('data', data => {
+      text += data;
+      if (text.includes('\n'))
+        resolve(text.trim());
+    });
+    child.once('exit', () => reject(new Error('Xvfb did not start')));
+  });
+  return {display: `:${number}`, stop: stopper(child)};
 }
 
 // Calls WebDriver; gives the answer's value, or throws its error.
 async function call(base, method, path, body) {
   const response = await fetch(base + path, {
     method, headers: {'Content-Type': 'application/json'},
-    body: body === undefined ? undefined : JSON.stringify(body)});
+    body: body === undefined ? undefined : JSON.stringify(body), signal: AbortSignal.timeout(CALL_SECONDS * 1000)});
   const {value} = await response.json();
   if (!response.ok)
     throw new Error(`WebDriver ${method} ${path}: ${value?.error}: ${value?.message}`);
@@ -69,8 +96,7 @@ async function until(seconds, check) {
 // Starts Xvfb, WebKitWebDriver and a MiniBrowser session: {browser, close},
 // where browser.newPage() gives the session's one page.
 export async function launchWebKit() {
-  const display = `:${100 + (process.pid % 400)}`;
-  const stopX = start('Xvfb', [display, '-screen', '0', '1280x1024x24', '-nolisten', 'tcp']);
+  const {display, stop: stopX} = await startX();
   const port = await freePort();
   const stopDriver = start('WebKitWebDriver', [`--port=${port}`, '--host=127.0.0.1'], {DISPLAY: display});
   const base = `http://127.0.0.1:${port}`;
@@ -80,8 +106,8 @@ export async function launchWebKit() {
     ({sessionId: session, capabilities} = await until(20, () => call(base, 'POST', '/session', {capabilities: {alwaysMatch: {
       'webkitgtk:browserOptions': {binary: miniBrowser(), args: ['--automation']}}}})));
   } catch (error) {
-    stopDriver();
-    stopX();
+    await stopDriver();
+    await stopX();
     throw error;
   }
   const send = (method, path, body) => call(base, method, `/session/${session}${path}`, body);
@@ -122,8 +148,8 @@ export async function launchWebKit() {
   const browser = {newPage: async () => page, version: async () => `WebKitGTK ${capabilities.browserVersion}`};
   const close = async () => {
     await send('DELETE', '', undefined).catch(() => {});
-    stopDriver();
-    stopX();
+    await stopDriver();
+    await stopX();
   };
   return {browser, close};
 }

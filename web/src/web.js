@@ -5,7 +5,8 @@
 //
 // Besides the keyboard, the page may hold the same keys from other sources
 // (a finger, a gamepad's button) through Module.webKeys, and is called as
-// Module.onAnimationFrame at each frame, just before the keys are fed.
+// Module.onAnimationFrame at each frame, just before the keys are fed, and as
+// Module.onPictureChanged once a changed picture is on the canvas.
 mergeInto(LibraryManager.library, {
   $WebPlatform: {
     context: null,    // the canvas's 2-D context, where there is no WebGL
@@ -109,8 +110,11 @@ mergeInto(LibraryManager.library, {
         WebPlatform.webglUsable = false; // until judged, just after
         setTimeout(WebPlatform.judgeWebGL, 0);
       }
-      if (changed)
+      if (changed) {
         stats.changedMs = performance.now();
+        if (Module['onPictureChanged'])
+          Module['onPictureChanged']();
+      }
       if (stats.frames++ === 0) {
         stats.firstFrameMs = performance.now();
         if (Module['onFirstFrame'])
