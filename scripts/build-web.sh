@@ -24,7 +24,7 @@ version=$(sed -n 's/^project(coinflight VERSION \([0-9.]*\).*/\1/p' CMakeLists.t
 toolchain=$root/cmake/emscripten.cmake
 # One date for everything the release carries, so that the same sources give
 # the same zip.
-SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || echo 0)
+SOURCE_DATE_EPOCH=$(scripts/source-date.sh)
 export SOURCE_DATE_EPOCH
 
 scripts/need.sh cmake make pkg-config patch zip emscripten

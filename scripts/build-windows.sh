@@ -21,7 +21,7 @@ toolchain=$root/cmake/mingw-w64-x86_64.cmake
 triple=x86_64-w64-mingw32
 # One date for everything the release carries (the exe's header, the zip's
 # entries), so that the same sources give the same zip.
-SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || echo 0)
+SOURCE_DATE_EPOCH=$(scripts/source-date.sh)
 export SOURCE_DATE_EPOCH
 
 packages=(cmake make pkg-config patch zip g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev)
