@@ -97,11 +97,9 @@
     Module.callMain([]);
   }
 
-  var skyBytes = null; // the sky's file, for the still picture of a page that waits
   function waitForPlayer() {
     say(isTouch ? 'Tap to play' : 'Click to play');
-    if (skyBytes)
-      showStill(skyBytes);
+    files['skypic.bmp'].then(showStill);
     halves.hidden = !isTouch;
     (function watchPads() {
       if (started)
@@ -126,22 +124,24 @@
       start();
   }, true);
 
-  // A still picture of the game while it waits: the start of the sky,
-  // decoded by the browser itself, behind the canvas (which the game's
-  // context of its own keeps free).
+  // A still picture of the game while it waits: the start of the sky, the
+  // picture's top left 1024 x 768 pixels, as the browser itself shows the
+  // sky's file, behind the canvas (which has no context of its own yet). It
+  // comes as soon as the sky is in, for a page that will wait.
+  var PICTURE_W = 1024, PICTURE_H = 768;
+  var BMP_MAGIC = 0x424d, BMP_CORE_HEADER_SIZE = 12; // "BM"; the old OS/2 header's size
+  var stillShown = false;
   function showStill(bytes) {
-    if (!window.createImageBitmap)
+    if (!bytes || stillShown || started || bytes.byteLength < 26)
       return;
-    createImageBitmap(new Blob([bytes], {type: 'image/bmp'}), 0, 0, 1024, 768).then(function(sky) {
-      var still = document.createElement('canvas');
-      still.width = sky.width;
-      still.height = sky.height;
-      still.getContext('2d').drawImage(sky, 0, 0);
-      still.toBlob(function(png) {
-        if (png && !started)
-          canvas().style.background = '#000 url(' + URL.createObjectURL(png) + ') 0 0 / 100% 100%';
-      });
-    }, function() {});
+    var view = new DataView(bytes), core = view.getUint32(14, true) === BMP_CORE_HEADER_SIZE;
+    if (view.getUint16(0) !== BMP_MAGIC)
+      return;
+    var w = core ? view.getUint16(18, true) : view.getInt32(18, true);
+    var h = Math.abs(core ? view.getInt16(20, true) : view.getInt32(22, true));
+    stillShown = true;
+    canvas().style.background = '#000 url(' + URL.createObjectURL(new Blob([bytes], {type: 'image/bmp'})) +
+        ') 0 0 / ' + 100 * w / PICTURE_W + '% ' + 100 * h / PICTURE_H + '% no-repeat';
   }
 
   // --- Touch: a finger above the picture's middle line holds Up, below it
@@ -341,18 +341,11 @@
 
   // --- The game -------------------------------------------------------------
 
-  // The game's files, fetched at once, side by side; the game takes these
-  // very responses (each file fetched once). The pictures are a player's to
-  // swap: the host is always asked whether they changed.
-  var files = {};
-  function fetchFiles() {
-    files.wasm = fetch('coinflight.wasm', {credentials: 'same-origin'});
-    PICTURES.forEach(function(name) {
-      files[name] = fetch(name, {cache: 'no-cache'}).then(function(response) {
-        return response.ok ? response.arrayBuffer() : null;
-      }).catch(function() { return null; });
-    });
-  }
+  // The game's files, asked for by the page's first script (in index.html),
+  // side by side; the game takes these very responses (each file fetched once).
+  var files = window.coinflightFiles;
+  if (files && (isTouch || !playerIsHere()))
+    files['skypic.bmp'].then(showStill);
 
   window.Module = {
     canvas: canvas(),
@@ -367,19 +360,14 @@
       if (!failed && /^coinflight: /.test(text))
         fail(text);
     },
-    // Compiled as it arrives where the host names its type, else once it is all in.
+    // The .wasm, compiled as it arrived, made an instance of.
     instantiateWasm: function(imports, receive) {
-      files.wasm.then(function(response) {
-        if (!response.ok)
-          throw 'coinflight.wasm is missing';
-        if (WebAssembly.instantiateStreaming &&
-            /^application\/wasm\b/.test(response.headers.get('Content-Type') || ''))
-          return WebAssembly.instantiateStreaming(response, imports);
-        return response.arrayBuffer().then(function(bytes) { return WebAssembly.instantiate(bytes, imports); });
-      }, function() {
-        throw 'coinflight.wasm cannot be fetched';
-      }).then(function(result) {
-        receive(result.instance, result.module);
+      files.wasm.then(function(module) {
+        return WebAssembly.instantiate(module, imports).then(function(instance) {
+          return {instance: instance, module: module};
+        });
+      }).then(function(made) {
+        receive(made.instance, made.module);
       }, function(why) {
         fail('coinflight: cannot start: ' + (typeof why === 'string' ? why : 'coinflight.wasm is damaged (' + why + ')'));
       });
@@ -392,11 +380,8 @@
       PICTURES.forEach(function(name) {
         Module.addRunDependency(name);
         files[name].then(function(bytes) {
-          if (bytes) {
+          if (bytes)
             Module.FS.writeFile('/' + name, new Uint8Array(bytes));
-            if (name === 'skypic.bmp')
-              skyBytes = bytes;
-          }
           Module.removeRunDependency(name);
         });
       });
@@ -442,8 +427,9 @@
     fail('coinflight: cannot start: this browser\'s WebAssembly lacks ' +
          missingFeatures().join(' and ') +
          ' (browsers have had both since 2023); please update the browser');
+  } else if (!files) {
+    fail('coinflight: cannot start: this browser cannot fetch the game\'s files; please update the browser');
   } else {
-    fetchFiles();
     var script = document.createElement('script');
     script.src = 'coinflight.js';
     script.onerror = function() { fail('coinflight: cannot start: coinflight.js is missing'); };
