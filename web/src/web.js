@@ -50,13 +50,13 @@ mergeInto(LibraryManager.library, {
     },
 
     // Whether WebGL 2 is worth drawing with (null until judged), judged on a
-    // canvas of its own once the first tick's picture is shown: off the way
-    // to it, as making a WebGL context takes a while. A WebGL drawn in
-    // software (no GPU) is not: it costs the page far more than 2-D does, as
-    // the browser then reads every frame back. Nor is WebKit's (Safari's,
-    // and every iPhone browser's): it smooths a WebGL canvas it scales,
-    // whatever image-rendering asks, where its 2-D canvas stays sharp; it
-    // also names every renderer "Apple GPU", so the name tells nothing there.
+    // canvas of its own a second after the first tick's picture is shown:
+    // off the start, as making a WebGL context is a long task (10-40 ms).
+    // A WebGL drawn in software (no GPU) is not worth it: it costs the page
+    // far more than 2-D does, as the browser then reads every frame back.
+    // Nor is WebKit's (Safari's, and every iPhone browser's): it smooths a
+    // WebGL canvas it scales, whatever image-rendering asks; it also names
+    // every renderer "Apple GPU", so the name tells nothing there.
     WEBGL_ATTRIBUTES: {alpha: false, antialias: false, depth: false, stencil: false,
                        preserveDrawingBuffer: true, failIfMajorPerformanceCaveat: true},
     webglUsable: null,
@@ -101,14 +101,15 @@ mergeInto(LibraryManager.library, {
       P.stats.canvas = 'webgl2';
     },
 
-    // Counts a picture shown, and notes when it last changed; the first
-    // tick's picture has WebGL judged just after it.
+    // Counts a picture shown, and notes when it last changed; WebGL is
+    // judged a while after the first tick's picture, once the start is over.
+    JUDGE_WEBGL_AFTER_MS: 1000,
     shown: function(changed) {
       var stats = WebPlatform.stats;
       if (stats.timerCalls > 0 && WebPlatform.webglUsable === null) {
         WebPlatform.mark('first tick shown');
-        WebPlatform.webglUsable = false; // until judged, just after
-        setTimeout(WebPlatform.judgeWebGL, 0);
+        WebPlatform.webglUsable = false; // until judged
+        setTimeout(WebPlatform.judgeWebGL, WebPlatform.JUDGE_WEBGL_AFTER_MS);
       }
       if (changed) {
         stats.changedMs = performance.now();
