@@ -65,7 +65,12 @@ cmake --build "$out/game" -j "$(nproc)" --target coinflight web_frames tick_benc
 stage=$out/coinflight-$version-web
 rm -rf "$stage" "$stage.zip"
 mkdir -p "$stage"
-cp "$out/game"/{index.html,page.js,coinflight.js,coinflight.wasm,manifest.webmanifest} \
+# The page's script and the service worker go without their comments and
+# indentation (the sources, web/page.js and web/sw.js.in, keep them): 6 KB
+# less for every player to fetch. The licence line stays.
+lean() { sed -E -e '1!{/^[[:space:]]*\/\//d;}' -e 's/^[[:space:]]+//' -e '/^$/d'; }
+lean <"$out/game/page.js" >"$stage/page.js"
+cp "$out/game"/{index.html,coinflight.js,coinflight.wasm,manifest.webmanifest} \
   data/skypic.bmp data/gameoverpic.bmp data/icon-192.png data/icon-512.png data/icon-maskable-512.png \
   "$stage/"
 cp LICENSE "$stage/LICENSE.txt"
@@ -74,7 +79,7 @@ cp LICENSE "$stage/LICENSE.txt"
 files=$(cd "$stage" && ls | sort)
 digest=$(cd "$stage" && cat $files | sha256sum | cut -c1-12)
 list=$(printf "'%s', " $files)
-sed -e "s/@CACHE_TAG@/$version-$digest/" -e "s/@FILES@/${list%, }/" web/sw.js.in >"$stage/sw.js"
+sed -e "s/@CACHE_TAG@/$version-$digest/" -e "s/@FILES@/${list%, }/" web/sw.js.in | lean >"$stage/sw.js"
 touch -d "@$SOURCE_DATE_EPOCH" "$stage"/* "$stage"
 (cd "$out" && TZ=UTC zip -X -q -r "$(basename "$stage").zip" "$(basename "$stage")")
 echo "$stage.zip"
