@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 // page.js — Coin Flight's page around the game (coinflight.js and
-// coinflight.wasm): it fetches the game's files, starts the game once the
-// player is there, turns touches and gamepads into the game's four keys,
-// shows the score in text where the picture is small, offers full screen and
-// a quit control, and keeps the release for playing offline.
+// coinflight.wasm): it hands the game the files the page's first script
+// asked for, starts the game once the player is there, turns touches and
+// gamepads into the game's four keys, shows the score in text where the
+// picture is small, offers full screen and a quit control, and keeps the
+// release for playing offline.
 'use strict';
 (function() {
   // The game's canvas (found each time: where WebGL fails it is replaced by one for 2-D).
@@ -362,6 +363,8 @@
     },
     // The .wasm, compiled as it arrived, made an instance of.
     instantiateWasm: function(imports, receive) {
+      if (failed) // the page has said why the game cannot start
+        return {};
       files.wasm.then(function(module) {
         return WebAssembly.instantiate(module, imports).then(function(instance) {
           return {instance: instance, module: module};
@@ -430,9 +433,12 @@
   } else if (!files) {
     fail('coinflight: cannot start: this browser cannot fetch the game\'s files; please update the browser');
   } else {
-    var script = document.createElement('script');
-    script.src = 'coinflight.js';
-    script.onerror = function() { fail('coinflight: cannot start: coinflight.js is missing'); };
-    document.body.appendChild(script);
+    // The game's script comes next (index.html); it may not be there, which
+    // some engines tell before this runs.
+    var scriptMissing = function() { fail('coinflight: cannot start: coinflight.js is missing'); };
+    if (window.coinflightScriptMissing)
+      scriptMissing();
+    else
+      document.getElementById('game').addEventListener('error', scriptMissing);
   }
 })();
