@@ -85,7 +85,6 @@
       return;
     started = true;
     overlay.hidden = true;
-    canvas().style.background = '';
     canvas().focus();
     if (isTouch) {
       halves.hidden = false;
@@ -125,24 +124,20 @@
       start();
   }, true);
 
-  // A still picture of the game while it waits: the start of the sky, the
-  // picture's top left 1024 x 768 pixels, as the browser itself shows the
-  // sky's file, behind the canvas (which has no context of its own yet). It
-  // comes as soon as the sky is in, for a page that will wait.
-  var PICTURE_W = 1024, PICTURE_H = 768;
-  var BMP_MAGIC = 0x424d, BMP_CORE_HEADER_SIZE = 12; // "BM"; the old OS/2 header's size
+  // A still picture of the game while it waits: the start of the sky (its
+  // top left 1024 x 768 pixels), decoded by the browser itself, drawn on the
+  // game's canvas through a context of the kind the game makes (web.js), which
+  // the game then takes over. It comes as soon as the sky is in, for a page
+  // that will wait.
   var stillShown = false;
   function showStill(bytes) {
-    if (!bytes || stillShown || started || bytes.byteLength < 26)
+    if (!bytes || stillShown || started || !window.createImageBitmap)
       return;
-    var view = new DataView(bytes), core = view.getUint32(14, true) === BMP_CORE_HEADER_SIZE;
-    if (view.getUint16(0) !== BMP_MAGIC)
-      return;
-    var w = core ? view.getUint16(18, true) : view.getInt32(18, true);
-    var h = Math.abs(core ? view.getInt16(20, true) : view.getInt32(22, true));
     stillShown = true;
-    canvas().style.background = '#000 url(' + URL.createObjectURL(new Blob([bytes], {type: 'image/bmp'})) +
-        ') 0 0 / ' + 100 * w / PICTURE_W + '% ' + 100 * h / PICTURE_H + '% no-repeat';
+    createImageBitmap(new Blob([bytes], {type: 'image/bmp'}), 0, 0, 1024, 768).then(function(sky) {
+      if (!started)
+        canvas().getContext('2d', {alpha: false}).drawImage(sky, 0, 0);
+    }, function() {});
   }
 
   // --- Touch: a finger above the picture's middle line holds Up, below it
