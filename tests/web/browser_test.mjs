@@ -186,10 +186,14 @@ for (const engine of ENGINES)
   });
 
 // A file missing beside the page: the page says so in the game's own words,
-// for a picture the desktop game's very line.
+// for a picture the desktop game's very line. A missing script is told in
+// every engine (some tell it before page.js runs).
 test('a missing file stops the game with a line in the game\'s words', async () => {
-  for (const [missing, line] of [['skypic.bmp', 'coinflight: cannot load "skypic.bmp" from /: file missing'],
-                                 ['coinflight.wasm', 'coinflight: cannot start: coinflight.wasm is missing']]) {
+  const SCRIPT_LINE = 'coinflight: cannot start: coinflight.js is missing';
+  for (const [missing, line, engine] of [
+    ['skypic.bmp', 'coinflight: cannot load "skypic.bmp" from /: file missing', 'chromium'],
+    ['coinflight.wasm', 'coinflight: cannot start: coinflight.wasm is missing', 'chromium'],
+    ...ENGINES.map(engine => ['coinflight.js', SCRIPT_LINE, engine])]) {
     const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'coinflight-web-'));
     for (const name of fs.readdirSync(RELEASE))
       if (name !== missing)
@@ -197,8 +201,8 @@ test('a missing file stops the game with a line in the game\'s words', async () 
     await withRelease({width: 1280, height: 1000}, async (page, server) => {
       await page.goto(server.url);
       assert.ok(await waitFor(20, async () => (await overlayText(page)).includes(line)),
-                `without ${missing} the page says: ${await overlayText(page)}`);
-    }, folder);
+                `${engine}: without ${missing} the page says: ${await overlayText(page)}`);
+    }, folder, {}, engine);
     fs.rmSync(folder, {recursive: true, force: true});
   }
 });
