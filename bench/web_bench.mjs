@@ -27,7 +27,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import zlib from 'node:zlib';
-import {serve, launch, ENGINES, waitFor} from '../tests/web/page.mjs';
+import {serve, launch, ENGINES, waitFor, stubGamepad} from '../tests/web/page.mjs';
 
 const option = (name, fallback) =>
   process.argv.includes(name) ? process.argv[process.argv.indexOf(name) + 1] : fallback;
@@ -169,21 +169,15 @@ async function freshPage(engine) {
   const {browser, close} = await launch(engine);
   const page = await browser.newPage();
   await page.setViewport({width: 1280, height: 1000});
-  if (engine === 'chromium' && (withPad || only2d))
-    await page.evaluateOnNewDocument((withPad, only2d) => {
-      if (withPad) {
-        const pad = {id: 'stub', index: 0, connected: true, mapping: 'standard', axes: [0, 0, 0, 0],
-                     buttons: Array.from({length: 17}, () => ({pressed: false, touched: false, value: 0})),
-                     timestamp: 0};
-        navigator.getGamepads = () => [pad, null, null, null];
-      }
-      if (only2d) {
-        const getContext = HTMLCanvasElement.prototype.getContext;
-        HTMLCanvasElement.prototype.getContext = function(kind, ...rest) {
-          return kind === 'webgl2' ? null : getContext.call(this, kind, ...rest);
-        };
-      }
-    }, withPad, only2d);
+  if (engine === 'chromium' && withPad)
+    await stubGamepad(page);
+  if (engine === 'chromium' && only2d)
+    await page.evaluateOnNewDocument(() => {
+      const getContext = HTMLCanvasElement.prototype.getContext;
+      HTMLCanvasElement.prototype.getContext = function(kind, ...rest) {
+        return kind === 'webgl2' ? null : getContext.call(this, kind, ...rest);
+      };
+    });
   return {browser, page, close};
 }
 
