@@ -60,6 +60,22 @@ static BITMAP *load_picture(const char *file) {
   return bmp;
 }
 
+// The driver the library is asked for. On a desktop of the picture's own 4:3
+// shape that is the library's choice (full screen, at 1024x768). On any other
+// shape its full-screen driver would switch the display to 1024x768, and the
+// display then spreads that over the whole wide screen: Xwayland scales its
+// emulated mode onto the output, and a wide monitor may do as much with a real
+// mode. There the game takes the library's window instead, 1024x768 and
+// managed like any other, with the display left as the player had it.
+static int graphics_driver() {
+#ifdef ALLEGRO_WITH_XWINDOWS
+  int w = 0, h = 0;
+  if (get_desktop_resolution(&w, &h) == 0 && w * BUFFER_H != h * BUFFER_W)
+    return GFX_AUTODETECT_WINDOWED;
+#endif
+  return GFX_AUTODETECT;
+}
+
 bool start_up() {
 #ifdef ALLEGRO_WITH_XWINDOWS
   // The window's class names the game, so that a desktop's dock can match the
@@ -85,7 +101,7 @@ bool start_up() {
   if (install_keyboard() != 0)
     return fail("cannot install the keyboard handler", allegro_error);
   set_color_depth(COLOR_DEPTH);
-  if (set_gfx_mode(GFX_AUTODETECT, BUFFER_W, BUFFER_H, 0, 0) != 0)
+  if (set_gfx_mode(graphics_driver(), BUFFER_W, BUFFER_H, 0, 0) != 0)
     return fail("cannot set a 1024x768 16-bit graphics mode", allegro_error);
 
   // The screen is acquired around each draw onto it (see loop.cpp), not here.
