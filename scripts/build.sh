@@ -12,6 +12,7 @@ if [ "${1:-}" = --tests ]; then
   shift
   packages+=(
     libgtest-dev xvfb libx11-dev libxtst-dev             # the tests
+    sway xwayland grim libwayland-dev libxkbcommon-dev   # the Wayland desktop test
     desktop-file-utils appstream man-db                   # the install check
     build-essential dpkg-dev debhelper lintian devscripts file # the .deb and its checks
   )

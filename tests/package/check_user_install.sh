@@ -4,7 +4,10 @@
 # command: built with dpkg-buildpackage (nocheck: the tests have run),
 # lintian-clean, installed with apt-get, the installed /usr/games/coinflight
 # played from an unrelated folder on a private X server (first frame, Up,
-# Esc quits with 0), purged, and the root's files then exactly as before.
+# Esc quits with 0) and, by an ordinary user, on a Wayland desktop through
+# Xwayland (sway, headless, on wide and HiDPI outputs: the picture keeps its
+# shape and the seat's keyboard plays it), purged, and the root's files then
+# exactly as before.
 #   tests/package/check_user_install.sh E2E_TESTS_BINARY [DEB | OUT_DIR]
 # Given a DEB (built elsewhere: on Debian 12 for Debian 13, or for arm64),
 # that one is installed instead; given a folder, the package is built there
@@ -57,6 +60,11 @@ files() {
     -o -path /var/cache/apt -o -path /var/cache/man -o -path /var/lib/apt/lists -o -path /var/log \) \
     -prune -o -print | sort
 }
+# An ordinary user plays on the Wayland desktop, as on a player's machine;
+# X's socket folder is made the way a booted system has it, for every user.
+player=coinflight-player
+id "$player" >/dev/null 2>&1 || useradd --no-create-home --shell /usr/sbin/nologin "$player"
+install -d -m 1777 /tmp/.X11-unix
 files >"$work/before"
 apt-get install -y -q --no-install-recommends "$deb" >"$work/apt.log" 2>&1 ||
   { cat "$work/apt.log"; fail "apt-get install"; }
@@ -73,6 +81,16 @@ fi
 out=$(cd / && COINFLIGHT_INSTALLED=$command "$e2e" --gtest_filter='Play.Installed*' 2>&1) ||
   { echo "$out"; fail "the installed game did not play"; }
 grep -q 'PASSED  \] 1 test' <<<"$out" || { echo "$out"; fail "the installed game was not tried"; }
+if [ -z "$emulator" ]; then
+  home=$(mktemp -d)
+  chown "$player" "$home"
+  out=$(cd / && runuser -u "$player" -- env HOME="$home" COINFLIGHT_INSTALLED=$command \
+    "$e2e" --gtest_filter='Wayland.*' 2>&1) ||
+    { echo "$out"; fail "the installed game did not play on a Wayland desktop"; }
+  grep -q 'PASSED  \] 1 test' <<<"$out" || { echo "$out"; fail "the installed game was not tried on Wayland"; }
+  grep '^\[ panel' <<<"$out"
+  rm -rf "$home"
+fi
 apt-get purge -y -q --autoremove coinflight >>"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get purge"; }
 files >"$work/after"
 left=$(diff "$work/before" "$work/after" || true)
