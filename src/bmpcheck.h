@@ -21,5 +21,9 @@ constexpr int BMP_MAX_SIDE = 16384;
 // Loads the BMP picture at `path`, converted to the current colour depth, if
 // bmp_file_problem() finds nothing wrong with it. Otherwise returns nullptr
 // with `*problem` set to the reason; when the loader itself fails, `*problem`
-// is nullptr.
-BITMAP *load_checked_bmp(const char *path, const char **problem, char *reason, int reason_size);
+// is nullptr. An 8-bit run-length picture (both of the game's) is decoded
+// here, to the very pixels the library's loader gives; `*opaque`, when asked
+// for, is then true if none of its pixels is in the mask colour, and false
+// whenever that is not known.
+BITMAP *load_checked_bmp(const char *path, const char **problem, char *reason, int reason_size,
+                         bool *opaque = nullptr);

@@ -45,10 +45,12 @@ static bool fail(const char *what, const char *detail) {
 
 // Loads a picture from the working directory, converted to the screen's
 // 16-bit format; on failure reports the file, the folder and the reason.
-static BITMAP *load_picture(const char *file) {
+// `opaque`, when asked for, tells whether the picture is known to have no
+// pixel in the mask colour.
+static BITMAP *load_picture(const char *file, bool *opaque = nullptr) {
   char reason[128];
   const char *problem;
-  BITMAP *bmp = load_checked_bmp(file, &problem, reason, sizeof reason);
+  BITMAP *bmp = load_checked_bmp(file, &problem, reason, sizeof reason, opaque);
   if (!bmp) {
     char cwd[PATH_MAX];
     if (!getcwd(cwd, sizeof cwd))
@@ -111,10 +113,12 @@ bool start_up() {
     return fail("cannot create the 1024x768 back buffer", "out of memory");
   clear_to_color(state.buffer, makecol(0, 0, 0));
 
-  state.skySprite = load_picture(SKY_FILE);
+  bool sky_opaque = false;
+  state.skySprite = load_picture(SKY_FILE, &sky_opaque);
   if (!state.skySprite)
     return false;
-  state.skyOpaque = !has_mask_pixels(state.skySprite);
+  // Where the loading could not tell, the sky is searched for mask pixels.
+  state.skyOpaque = sky_opaque || !has_mask_pixels(state.skySprite);
   state.gameoverSprite = load_picture(GAMEOVER_FILE);
   if (!state.gameoverSprite)
     return false;

@@ -3,7 +3,9 @@
 //
 // Each input is written to a file and put through what start-up does with a
 // picture: load_checked_bmp(), which runs the check and, when that accepts
-// the file, the library's loader, converting to 16 bits. The library is built from source into
+// the file, loads it converted to 16 bits (the game's own decoder for 8-bit
+// run-length pictures, the library's loader for the rest); what it loads must
+// be the library's loader's very pixels. The library is built from source into
 // this target with AddressSanitizer, so any read or write the check lets
 // through outside the loader's memory stops the run with a report.
 #include <allegro.h>
@@ -61,8 +63,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (size >= 26 && bmp_file_problem(path.c_str(), reason, sizeof reason) == nullptr &&
       stated_pixels(data) > MAX_LOADED_PIXELS)
     return 0;
-  BITMAP *bmp = load_checked_bmp(path.c_str(), &problem, reason, sizeof reason);
-  if (bmp)
+  bool opaque = false;
+  BITMAP *bmp = load_checked_bmp(path.c_str(), &problem, reason, sizeof reason, &opaque);
+  if (bmp) {
+    // What start-up gets is what the library's loader gives, pixel for pixel
+    // (the game decodes some pictures itself), and a picture it calls opaque
+    // has no pixel in the mask colour.
+    PALETTE palette = {};
+    BITMAP *plain = load_bitmap(path.c_str(), palette);
+    if (!plain || plain->w != bmp->w || plain->h != bmp->h)
+      abort();
+    const int mask = bitmap_mask_color(bmp);
+    for (int y = 0; y < bmp->h; y++)
+      for (int x = 0; x < bmp->w; x++)
+        if (getpixel(bmp, x, y) != getpixel(plain, x, y) || (opaque && getpixel(bmp, x, y) == mask))
+          abort();
+    destroy_bitmap(plain);
     destroy_bitmap(bmp);
+  }
   return 0;
 }
