@@ -10,6 +10,7 @@
 mergeInto(LibraryManager.library, {
   $WebPlatform: {
     context: null,    // the canvas's 2-D context, where there is no WebGL
+    image: null,      // the RGBA picture in the game's memory, as an ImageData
     gl: null,         // the canvas's WebGL 2 context and what it draws with
     levels: null,     // the colour levels of a pixel's fields, and the fields' shifts
     shifts: null,
@@ -220,23 +221,29 @@ mergeInto(LibraryManager.library, {
     WebPlatform.mark('timer installed');
   },
 
-  // Puts w x h RGBA pixels from the game's memory on the canvas, when they
-  // differ from the last ones (`changed`).
+  // Puts the `rows` rows from `top` of the w x h RGBA picture in the game's
+  // memory on the canvas, when any changed (`changed`). The picture's
+  // ImageData is made once (again if the memory grows).
   web_present__deps: ['$WebPlatform'],
-  web_present: function(rgba, w, h, changed) {
+  web_present: function(rgba, w, h, top, rows, changed) {
+    var P = WebPlatform;
     if (changed) {
-      var pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4);
-      WebPlatform.context.putImageData(new ImageData(pixels, w, h), 0, 0);
+      if (!P.image || P.image.buffer !== HEAPU8.buffer || P.image.at !== rgba) {
+        var pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4);
+        P.image = {data: new ImageData(pixels, w, h), buffer: HEAPU8.buffer, at: rgba};
+      }
+      P.context.putImageData(P.image.data, 0, 0, 0, top, w, rows);
     }
-    WebPlatform.shown(changed);
+    P.shown(changed);
   },
 
-  // Where the canvas is WebGL's, hands w x h 16-bit pixels from the game's
-  // memory to the GPU and draws them, when they changed (the drawing buffer
-  // keeps the last picture). Answers whether it did; elsewhere the game
-  // puts them on the canvas in RGBA.
+  // Where the canvas is WebGL's, hands the `rows` changed rows from `top` of
+  // the w x h 16-bit picture in the game's memory to the GPU (all of it when
+  // the texture is new) and draws it (the drawing buffer keeps the last
+  // picture). Answers whether it did; elsewhere the game puts the picture
+  // on the canvas in RGBA.
   web_present16__deps: ['$WebPlatform'],
-  web_present16: function(pixels, w, h, changed) {
+  web_present16: function(pixels, w, h, top, rows, changed) {
     var P = WebPlatform;
     if (P.webglUsable)
       P.toWebGL();
@@ -244,8 +251,12 @@ mergeInto(LibraryManager.library, {
       return 0;
     var gl = P.gl.context;
     if ((changed || P.gl.stale) && !gl.isContextLost()) {
-      gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, w, h, gl.RED_INTEGER, gl.UNSIGNED_SHORT,
-                       HEAPU16, pixels >> 1);
+      if (P.gl.stale) {
+        top = 0;
+        rows = h;
+      }
+      gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, top, w, rows, gl.RED_INTEGER, gl.UNSIGNED_SHORT,
+                       HEAPU16, (pixels >> 1) + top * w);
       gl.drawArrays(gl.TRIANGLES, 0, 3);
       P.gl.stale = false;
     }

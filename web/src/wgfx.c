@@ -8,10 +8,16 @@
  * Asyncify unwinds and rewinds the busy loop around that wait), then the
  * timer and the keyboard catch up with what happened meanwhile.
  *
- * Only a picture that changed is handed over. Where the canvas takes 16-bit
+ * Only the rows that changed are handed over. Where the canvas takes 16-bit
  * pixels as they are (WebGL 2: the GPU turns them into colours through the
- * levels getr16() and its kin give), they go as they are; elsewhere they
- * are turned into RGBA here and put on a 2-D canvas.
+ * levels getr16() and its kin give), they go as they are; elsewhere an RGBA
+ * copy of the picture is kept here and its changed rows are put on a 2-D
+ * canvas. A frame is mostly the picture before it (a tick moves the sky by a
+ * pixel, and a frame without a tick changes nothing), so every pass over the
+ * picture looks at four pixels at once and stops only where they differ:
+ * the masked draw of a sprite onto the screen (a game's back buffer, each
+ * frame) writes, notes and converts just the pixels it changes, and showing
+ * the screen then only looks for changes made by any other drawing.
  */
 #include <stdlib.h>
 #include <string.h>
@@ -29,19 +35,22 @@
  * whether it did); shows RGBA pixels; waits for a frame. */
 extern void web_canvas_size(int w, int h, const uint8_t *levels, int r_shift, int g_shift,
                             int b_shift);
-extern int web_present16(const uint16_t *pixels, int w, int h, int changed);
-extern void web_present(const uint32_t *rgba, int w, int h, int changed);
+extern int web_present16(const uint16_t *pixels, int w, int h, int top, int rows, int changed);
+extern void web_present(const uint32_t *rgba, int w, int h, int top, int rows, int changed);
 extern void web_wait_frame(void);
 
 #define MAX_SIDE 4096
 #define LEVELS 64                 /* a 16-bit pixel's widest field: green's 6 bits */
 
 static uint16_t *screen_pixels;   /* the screen bitmap's memory */
-static uint16_t *shown_pixels;    /* the picture last shown */
+static uint16_t *shown_pixels;    /* the picture shown, with the changes noted since */
 static uint32_t *canvas_pixels;   /* for 2-D canvases: that picture as RGBA bytes */
 static uint32_t *rgba_of;         /* for 2-D canvases: RGBA of each of the 65536 pixel values */
+static int canvas_kept;           /* canvas_pixels is kept (no WebGL) */
 static int screen_w, screen_h;
 static int screen_held;           /* acquire depth of the screen */
+static int changed_top, changed_bottom; /* rows changed since last shown (none: top > bottom) */
+static void (*library_draw_sprite)(BITMAP *bmp, BITMAP *sprite, int x, int y);
 
 /* web_acquire:
  *  Holds the screen for drawing (memory needs no locking: only counted).
@@ -61,6 +70,8 @@ static void web_release(BITMAP *bmp)
    if (screen_held == 0)
       _web_yield();
 }
+
+static void web_draw_sprite(BITMAP *bmp, BITMAP *sprite, int dx, int dy);
 
 /* make_rgba_table:
  *  The RGBA bytes of every 16-bit pixel value, scaled as getr16() and its
@@ -113,6 +124,7 @@ static void free_pictures(void)
 static BITMAP *web_gfx_init(int w, int h, int v_w, int v_h, int color_depth)
 {
    BITMAP *b;
+   int i;
 
    if (color_depth != 16) {
       ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE, get_config_text("Unsupported color depth"));
@@ -135,7 +147,11 @@ static BITMAP *web_gfx_init(int w, int h, int v_w, int v_h, int color_depth)
    }
    make_rgba_table();
    open_canvas(w, h);
-   shown_pixels[0] = ~screen_pixels[0]; /* so that the first picture is shown, whatever it is */
+   for (i = 0; i < w * h; i++)
+      canvas_pixels[i] = rgba_of[0];
+   canvas_kept = TRUE;
+   changed_top = 0;                  /* the first picture is shown whole, whatever it is */
+   changed_bottom = h - 1;
 
    gfx_web.w = screen_w = w;
    gfx_web.h = screen_h = h;
@@ -147,6 +163,8 @@ static BITMAP *web_gfx_init(int w, int h, int v_w, int v_h, int color_depth)
    }
    _screen_vtable.acquire = web_acquire;
    _screen_vtable.release = web_release;
+   library_draw_sprite = _screen_vtable.draw_sprite;
+   _screen_vtable.draw_sprite = web_draw_sprite;
    screen_held = 0;
    return b;
 }
@@ -159,48 +177,139 @@ static void web_gfx_exit(BITMAP *b)
    free_pictures();
 }
 
-/* differs:
- *  Whether n pixels differ anywhere, looking no further than the first
- *  difference (a moving picture differs in its first row).
+/* same4:
+ *  Whether four pixels from a and b are the same (one 64-bit comparison).
  */
-static int differs(const uint16_t *a, const uint16_t *b, int n)
+static int same4(const uint16_t *a, const uint16_t *b)
 {
-   enum { RUN = 1024 };
-   int i, j;
+   uint64_t x, y;
+   memcpy(&x, a, sizeof x);
+   memcpy(&y, b, sizeof y);
+   return x == y;
+}
 
-   for (i = 0; i < n; i += RUN) {
-      int end = n - i < RUN ? n - i : RUN;
-      uint16_t bits = 0;
-      for (j = 0; j < end; j++)
-         bits |= a[i + j] ^ b[i + j];
-      if (bits)
-         return 1;
+/* take:
+ *  Notes that the pixel at index i of the screen is now c.
+ */
+static void take(int i, uint16_t c)
+{
+   shown_pixels[i] = c;
+   if (canvas_kept)
+      canvas_pixels[i] = rgba_of[c];
+}
+
+/* note_row:
+ *  Widens the band of changed rows to hold row y.
+ */
+static void note_row(int y)
+{
+   if (y < changed_top)
+      changed_top = y;
+   if (y > changed_bottom)
+      changed_bottom = y;
+}
+
+/* catch_up:
+ *  Notes whatever on the screen differs from what was noted: what drawing
+ *  other than web_draw_sprite() changed.
+ */
+static void catch_up(void)
+{
+   int x, y, k;
+
+   for (y = 0; y < screen_h; y++) {
+      const uint16_t *now = screen_pixels + y * screen_w;
+      const uint16_t *was = shown_pixels + y * screen_w;
+      int changed = FALSE;
+      for (x = 0; x + 4 <= screen_w; x += 4) {
+         if (same4(now + x, was + x))
+            continue;
+         for (k = x; k < x + 4; k++)
+            if (now[k] != was[k])
+               take(y * screen_w + k, now[k]);
+         changed = TRUE;
+      }
+      for (; x < screen_w; x++)
+         if (now[x] != was[x]) {
+            take(y * screen_w + x, now[x]);
+            changed = TRUE;
+         }
+      if (changed)
+         note_row(y);
    }
-   return 0;
+}
+
+/* web_draw_sprite:
+ *  The screen's masked sprite draw: the library's own, clipped the same way,
+ *  for a 16-bit sprite in memory, noting each pixel it changes; any other
+ *  sprite goes to the library's.
+ */
+static void web_draw_sprite(BITMAP *bmp, BITMAP *sprite, int dx, int dy)
+{
+   int sx = 0, sy = 0, w = sprite->w, h = sprite->h, x, y, k;
+   uint16_t mask;
+
+   if (bitmap_color_depth(sprite) != 16 || !is_memory_bitmap(sprite) ||
+       bmp->line[0] != (unsigned char *)screen_pixels) {
+      library_draw_sprite(bmp, sprite, dx, dy);
+      return;
+   }
+   if (bmp->clip) {
+      sx = MAX(0, bmp->cl - dx);
+      w = MIN(sprite->w, bmp->cr - dx) - sx;
+      sy = MAX(0, bmp->ct - dy);
+      h = MIN(sprite->h, bmp->cb - dy) - sy;
+      if (w <= 0 || h <= 0)
+         return;
+   }
+   mask = (uint16_t)bitmap_mask_color(sprite);
+   for (y = 0; y < h; y++) {
+      const uint16_t *from = (const uint16_t *)sprite->line[sy + y] + sx;
+      int row = dy + sy + y, start = row * screen_w + dx + sx;
+      uint16_t *to = screen_pixels + start;
+      int changed = FALSE;
+      for (x = 0; x < w; x += 4) {
+         int n = MIN(4, w - x);
+         /* Where the screen already holds these pixels, drawing them
+          * changes nothing, whichever of them are masked. */
+         if (n == 4 && same4(from + x, to + x))
+            continue;
+         for (k = x; k < x + n; k++) {
+            uint16_t c = from[k];
+            if (c != mask && c != to[k]) {
+               to[k] = c;
+               take(start + k, c);
+               changed = TRUE;
+            }
+         }
+      }
+      if (changed)
+         note_row(row);
+   }
 }
 
 /* present:
- *  Puts the screen's picture on the canvas, when it differs from the last
- *  one, and tells the page whether it did (a picture that stands still is
- *  the page's cue that the game waits for the player).
+ *  Puts the rows of the screen's picture that changed on the canvas, and
+ *  tells the page whether any did (a picture that stands still is the
+ *  page's cue that the game waits for the player).
  */
 static void present(void)
 {
-   int n = screen_w * screen_h, changed;
+   int changed, top, rows;
 
    if (!screen_pixels)
       return;
-   changed = differs(screen_pixels, shown_pixels, n);
-   if (changed)
-      memcpy(shown_pixels, screen_pixels, (size_t)n * sizeof(uint16_t));
-   if (web_present16(shown_pixels, screen_w, screen_h, changed))
+   catch_up();
+   changed = changed_top <= changed_bottom;
+   top = changed ? changed_top : 0;
+   rows = changed ? changed_bottom - changed_top + 1 : 0;
+   changed_top = screen_h;
+   changed_bottom = -1;
+   if (web_present16(shown_pixels, screen_w, screen_h, top, rows, changed)) {
+      canvas_kept = FALSE;
       return;
-   if (changed) {
-      int i;
-      for (i = 0; i < n; i++)
-         canvas_pixels[i] = rgba_of[shown_pixels[i]];
    }
-   web_present(canvas_pixels, screen_w, screen_h, changed);
+   web_present(canvas_pixels, screen_w, screen_h, top, rows, changed);
 }
 
 /* _web_yield:
