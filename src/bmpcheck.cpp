@@ -276,8 +276,8 @@ static BITMAP *load_rle8(const std::vector<unsigned char> &file, bool *opaque) {
       if (end - p < bytes)
         break;
       const int n = std::min(code, width - x);
-      uint16_t *out = y >= 0 ? row() + x : nullptr;
-      for (int i = 0; out && i < n; i++) {
+      uint16_t *out = row() + x;
+      for (int i = 0; i < n; i++) {
         out[i] = colour[p[i]];
         used[p[i]] = true;
       }
