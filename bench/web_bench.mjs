@@ -18,7 +18,11 @@
 // - 10 s of play with Enter held (a missed coin starts the next round at
 //   once): frames shown and ticks due per second, and the share of the main
 //   thread the game takes (the page's count; in Chromium also its own
-//   TaskDuration, everything the main thread did).
+//   TaskDuration, everything the main thread did); beside it the 2-D floor,
+//   a page that puts one whole 1024x768 picture on a 2-D canvas each frame,
+//   counted the same ways;
+// - in Chromium, play on the 2-D canvas under CPU throttling (4x, as
+//   Lighthouse's mobile preset, then 6x and 10x): frames and ticks a second.
 // It prints the machine (CPU, cores, load) and each figure's median over the
 // runs, with every run's figure beside it. It refuses to start on a busy
 // machine (--anyway runs it still, and says so).
@@ -106,6 +110,27 @@ fetch('floor.bin').then(function(r) { return r.arrayBuffer(); }).then(function()
   c.fillRect(0, 0, 1024, 768);
 });</script></body></html>`;
 
+// The 2-D floor: a page that puts one whole 1024x768 picture on a 2-D canvas
+// at each animation frame, and counts its frames and the time it spends in
+// them as the game's page does.
+const PUT_FLOOR = `<!DOCTYPE html><html lang="en"><head><meta charset="utf-8"><title>put floor</title></head>
+<body><canvas id="screen" width="1024" height="768"></canvas><script>
+var context = document.getElementById('screen').getContext('2d', {alpha: false});
+var picture = new ImageData(1024, 768), n = 0;
+window.floorStats = {frames: 0, busyMs: 0};
+requestAnimationFrame(function frame() {
+  var woke = performance.now();
+  picture.data[(n++ % 1024) * 4] = n & 255;
+  context.putImageData(picture, 0, 0);
+  floorStats.frames++;
+  floorStats.busyMs += performance.now() - woke;
+  requestAnimationFrame(frame);
+});</script></body></html>`;
+
+// CPU throttling rates Chromium plays under: Lighthouse's mobile preset, and
+// slower phones.
+const THROTTLES = [4, 6, 10];
+
 // A page of the tick benchmark's origin to run it from.
 const TICK_PAGE = '<!DOCTYPE html><html lang="en"><head><meta charset="utf-8"><title>tick</title></head><body></body></html>';
 
@@ -122,6 +147,7 @@ for (const name of fs.readdirSync(release)) {
                    name === 'index.html' ? String(bytes).replace('<head>', '<head>' + PROBE) : bytes);
 }
 fs.writeFileSync(path.join(site, 'floor.html'), FLOOR);
+fs.writeFileSync(path.join(site, 'put-floor.html'), PUT_FLOOR);
 fs.writeFileSync(path.join(site, 'floor.bin'), Buffer.alloc(fs.statSync(path.join(release, 'coinflight.wasm')).size, 7));
 for (const name of ['tick_bench_web.js', 'tick_bench_web.wasm', 'tick_bench_web.data'])
   fs.copyFileSync(path.join(benchDir, name), path.join(site, name));
@@ -164,14 +190,14 @@ async function tickIn(engine, url) {
 
 // --- Loads and play -----------------------------------------------------------
 
-// A page of a fresh `engine`, set up as the options say.
-async function freshPage(engine) {
+// A page of a fresh `engine`, set up as the options say (`twoD`: no WebGL).
+async function freshPage(engine, twoD = only2d) {
   const {browser, close} = await launch(engine);
   const page = await browser.newPage();
   await page.setViewport({width: 1280, height: 1000});
   if (engine === 'chromium' && withPad)
     await stubGamepad(page);
-  if (engine === 'chromium' && only2d)
+  if (engine === 'chromium' && twoD)
     await page.evaluateOnNewDocument(() => {
       const getContext = HTMLCanvasElement.prototype.getContext;
       HTMLCanvasElement.prototype.getContext = function(kind, ...rest) {
@@ -207,22 +233,31 @@ async function coldLoad(engine, url) {
   }
 }
 
-// 10 s of play: frames and ticks per second, the main thread's share.
-async function play(engine, url) {
-  const {page, close} = await freshPage(engine);
+// 10 s of play: frames and ticks per second, the main thread's share. With
+// `throttle`, Chromium's CPU runs that many times slower, on the 2-D canvas.
+// The floor page (`floor`) is played the same way, with no game and no keys.
+async function play(engine, url, {throttle = 1, floor = false} = {}) {
+  const {page, close} = await freshPage(engine, only2d || throttle > 1);
   try {
     const client = engine === 'chromium' ? await page.createCDPSession() : null;
-    if (client)
+    if (client) {
       await client.send('Performance.enable');
+      if (throttle > 1)
+        await client.send('Emulation.setCPUThrottlingRate', {rate: throttle});
+    }
     const taskSeconds = async () =>
       client ? (await client.send('Performance.getMetrics')).metrics.find(m => m.name === 'TaskDuration').value : 0;
-    const stats = () => page.evaluate(() => new Promise(resolve => requestAnimationFrame(() =>
-      resolve({at: performance.now(), frames: Module.webStats.frames, ticks: Module.webStats.timerCalls,
-               busyMs: Module.webStats.busyMs, canvas: Module.webStats.canvas}))));
+    const stats = () => page.evaluate(() => new Promise(resolve => requestAnimationFrame(() => {
+      const s = window.floorStats || Module.webStats;
+      resolve({at: performance.now(), frames: s.frames, ticks: s.timerCalls || 0, busyMs: s.busyMs,
+               canvas: s.canvas || '2d'});
+    })));
     await page.goto(url);
-    if (!await waitFor(LOAD_SECONDS, () => page.evaluate(() => window.Module?.webStats?.frames > 0)))
-      throw new Error(`${engine}: the game did not start`);
-    await page.evaluate(() => Module.webKeys.hold('bench', 'enter', true));
+    if (!await waitFor(LOAD_SECONDS, () => page.evaluate(() => window.floorStats?.frames > 0 ||
+                                                          window.Module?.webStats?.frames > 0)))
+      throw new Error(`${engine}: ${floor ? 'the floor page' : 'the game'} did not start`);
+    if (!floor)
+      await page.evaluate(() => Module.webKeys.hold('bench', 'enter', true));
     await sleep(1000);
     const a = await stats(), tasksA = await taskSeconds();
     await sleep(PLAY_SECONDS * 1000);
@@ -270,7 +305,11 @@ for (let r = 0; r < RUNS; r++) {
       steps[step] = median(loads.map(load => load[step] ?? NaN));
     run[engine] = {...await tickIn(engine, server.url), loads, steps,
                    seen: steps['picture seen'], floor: median(floors.map(load => load['picture seen'])),
-                   floorSteps: floors, ...await play(engine, server.url)};
+                   floorSteps: floors, ...await play(engine, server.url),
+                   putFloor: await play(engine, server.url + 'put-floor.html', {floor: true})};
+    if (engine === 'chromium')
+      for (const rate of THROTTLES)
+        run[engine][`throttled${rate}`] = await play(engine, server.url, {throttle: rate});
   }
   runs.push(run);
   console.log(`run ${r + 1} of ${RUNS} done; ${machine()}`);
@@ -317,8 +356,22 @@ for (const engine of engines) {
   row('  frames shown per second', runs.map(r => r[engine].fps), 1);
   row('  ticks due per second', runs.map(r => r[engine].tps), 2);
   row('  main thread busy with the game, %', runs.map(r => r[engine].game), 1);
-  if (engine === 'chromium')
+  row('  the 2-D floor\'s page, busy in its frames, %', runs.map(r => r[engine].putFloor.game), 1);
+  const ratios = runs.map(r => r[engine].game / r[engine].putFloor.game);
+  row('  the game × the 2-D floor', ratios, 2);
+  if (engine === 'chromium') {
     row('  main thread busy in all, % (TaskDuration)', runs.map(r => r[engine].all), 1);
+    row('  the 2-D floor, busy in all, % (TaskDuration)', runs.map(r => r[engine].putFloor.all), 1);
+    row('  the game × the 2-D floor (TaskDuration)', runs.map(r => r[engine].all / r[engine].putFloor.all), 2);
+  }
+}
+if (engines.includes('chromium')) {
+  console.log(`\n${PLAY_SECONDS} s of play in Chromium on the 2-D canvas, the CPU throttled`);
+  for (const rate of THROTTLES) {
+    row(`  ${rate}x: frames shown per second`, runs.map(r => r.chromium[`throttled${rate}`].fps), 1);
+    row(`  ${rate}x: ticks due per second`, runs.map(r => r.chromium[`throttled${rate}`].tps), 2);
+    row(`  ${rate}x: main thread busy in all, % (TaskDuration)`, runs.map(r => r.chromium[`throttled${rate}`].all), 1);
+  }
 }
 console.log(`\nafter the run: ${machine()}`);
 process.exit(0);
