@@ -147,8 +147,12 @@ static BITMAP *web_gfx_init(int w, int h, int v_w, int v_h, int color_depth)
    }
    make_rgba_table();
    open_canvas(w, h);
-   for (i = 0; i < w * h; i++)
-      canvas_pixels[i] = rgba_of[0];
+   /* The RGBA copy starts as the screen does, all pixel value 0: filled by
+    * doubling copies, which run at the memory's speed even in an engine's
+    * first tier, where this start-up code runs. */
+   canvas_pixels[0] = rgba_of[0];
+   for (i = 1; i < w * h; i *= 2)
+      memcpy(canvas_pixels + i, canvas_pixels, (size_t)MIN(i, w * h - i) * sizeof(uint32_t));
    canvas_kept = TRUE;
    changed_top = 0;                  /* the first picture is shown whole, whatever it is */
    changed_bottom = h - 1;
