@@ -221,20 +221,21 @@ mergeInto(LibraryManager.library, {
     WebPlatform.mark('timer installed');
   },
 
-  // Puts the `rows` rows from `top` of the w x h RGBA picture in the game's
-  // memory on the canvas, when any changed (`changed`). The picture's
-  // ImageData is made once (again if the memory grows).
+  // Puts the `count` rectangles listed at `rects` (x, y, w, h each) of the
+  // w x h RGBA picture in the game's memory on the canvas: what changed. The
+  // picture's ImageData is made once (again if the memory grows).
   web_present__deps: ['$WebPlatform'],
-  web_present: function(rgba, w, h, top, rows, changed) {
+  web_present: function(rgba, w, h, rects, count) {
     var P = WebPlatform;
-    if (changed) {
+    if (count > 0) {
       if (!P.image || P.image.buffer !== HEAPU8.buffer || P.image.at !== rgba) {
         var pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4);
         P.image = {data: new ImageData(pixels, w, h), buffer: HEAPU8.buffer, at: rgba};
       }
-      P.context.putImageData(P.image.data, 0, 0, 0, top, w, rows);
+      for (var i = 0, r = rects >> 2; i < count; i++, r += 4)
+        P.context.putImageData(P.image.data, 0, 0, HEAP32[r], HEAP32[r + 1], HEAP32[r + 2], HEAP32[r + 3]);
     }
-    P.shown(changed);
+    P.shown(count > 0);
   },
 
   // Where the canvas is WebGL's, hands the `rows` changed rows from `top` of

@@ -14,13 +14,14 @@
  * copy of the picture is kept here and its changed rows are put on a 2-D
  * canvas. A frame is mostly the picture before it (a tick moves the sky by a
  * pixel, and a frame without a tick changes nothing), so every pass over the
- * picture looks at four pixels at once and stops only where they differ:
+ * picture compares 32 pixels at once and stops only where they differ:
  * the masked draw of a sprite onto the screen (a game's back buffer, each
  * frame) writes, notes and converts just the pixels it changes, and showing
  * the screen then only looks for changes made by any other drawing.
  */
 #include <stdlib.h>
 #include <string.h>
+#include <wasm_simd128.h>
 
 #include "allegro.h"
 #include "allegro/internal/aintern.h"
@@ -36,7 +37,7 @@
 extern void web_canvas_size(int w, int h, const uint8_t *levels, int r_shift, int g_shift,
                             int b_shift);
 extern int web_present16(const uint16_t *pixels, int w, int h, int top, int rows, int changed);
-extern void web_present(const uint32_t *rgba, int w, int h, int top, int rows, int changed);
+extern void web_present(const uint32_t *rgba, int w, int h, const int *rects, int count);
 extern void web_wait_frame(void);
 
 #define MAX_SIDE 4096
@@ -49,7 +50,13 @@ static uint32_t *rgba_of;         /* for 2-D canvases: RGBA of each of the 65536
 static int canvas_kept;           /* canvas_pixels is kept (no WebGL) */
 static int screen_w, screen_h;
 static int screen_held;           /* acquire depth of the screen */
-static int changed_top, changed_bottom; /* rows changed since last shown (none: top > bottom) */
+/* What changed since the picture was last shown, strip by strip of STRIP
+ * rows: the leftmost and rightmost column that changed (none: left > right). */
+#define STRIP 32
+#define STRIPS (MAX_SIDE / STRIP)
+static struct { int left, right; } strips[STRIPS];
+/* The rectangles (x, y, w, h) of the changed strips, put on a 2-D canvas. */
+static int rects[STRIPS * 4];
 static void (*library_draw_sprite)(BITMAP *bmp, BITMAP *sprite, int x, int y);
 
 /* web_acquire:
@@ -154,8 +161,10 @@ static BITMAP *web_gfx_init(int w, int h, int v_w, int v_h, int color_depth)
    for (i = 1; i < w * h; i *= 2)
       memcpy(canvas_pixels + i, canvas_pixels, (size_t)MIN(i, w * h - i) * sizeof(uint32_t));
    canvas_kept = TRUE;
-   changed_top = 0;                  /* the first picture is shown whole, whatever it is */
-   changed_bottom = h - 1;
+   for (i = 0; i < STRIPS; i++) {  /* the first picture is shown whole, whatever it is */
+      strips[i].left = 0;
+      strips[i].right = w - 1;
+   }
 
    gfx_web.w = screen_w = w;
    gfx_web.h = screen_h = h;
@@ -181,15 +190,19 @@ static void web_gfx_exit(BITMAP *b)
    free_pictures();
 }
 
-/* same4:
- *  Whether four pixels from a and b are the same (one 64-bit comparison).
+#define LANES 8                   /* 16-bit pixels in a 128-bit vector */
+#define AT_ONCE (4 * LANES)       /* pixels looked at before any is looked at closer */
+
+/* same:
+ *  Whether AT_ONCE pixels from a and b are the same.
  */
-static int same4(const uint16_t *a, const uint16_t *b)
+static int same(const uint16_t *a, const uint16_t *b)
 {
-   uint64_t x, y;
-   memcpy(&x, a, sizeof x);
-   memcpy(&y, b, sizeof y);
-   return x == y;
+   v128_t d = wasm_v128_or(wasm_v128_xor(wasm_v128_load(a), wasm_v128_load(b)),
+                           wasm_v128_xor(wasm_v128_load(a + LANES), wasm_v128_load(b + LANES)));
+   d = wasm_v128_or(d, wasm_v128_xor(wasm_v128_load(a + 2 * LANES), wasm_v128_load(b + 2 * LANES)));
+   d = wasm_v128_or(d, wasm_v128_xor(wasm_v128_load(a + 3 * LANES), wasm_v128_load(b + 3 * LANES)));
+   return !wasm_v128_any_true(d);
 }
 
 /* take:
@@ -202,15 +215,36 @@ static void take(int i, uint16_t c)
       canvas_pixels[i] = rgba_of[c];
 }
 
-/* note_row:
- *  Widens the band of changed rows to hold row y.
+/* note_change:
+ *  Notes that columns left to right of row y changed.
  */
-static void note_row(int y)
+static void note_change(int y, int left, int right)
 {
-   if (y < changed_top)
-      changed_top = y;
-   if (y > changed_bottom)
-      changed_bottom = y;
+   int s = y / STRIP;
+   if (left < strips[s].left)
+      strips[s].left = left;
+   if (right > strips[s].right)
+      strips[s].right = right;
+}
+
+/* Where a row changed: its leftmost and rightmost changed column. */
+struct span {
+   int left, right;
+};
+
+/* take_lanes:
+ *  Notes the pixels of the lanes set in `lanes` (bit k: pixel at + k), whose
+ *  values are at `values`, and widens the row's span by them.
+ */
+static void take_lanes(int at, int column, const uint16_t *values, int lanes, struct span *row)
+{
+   row->left = MIN(row->left, column + __builtin_ctz(lanes));
+   row->right = MAX(row->right, column + 31 - __builtin_clz(lanes));
+   while (lanes) {
+      int k = __builtin_ctz(lanes);
+      take(at + k, values[k]);
+      lanes &= lanes - 1;
+   }
 }
 
 /* catch_up:
@@ -219,27 +253,26 @@ static void note_row(int y)
  */
 static void catch_up(void)
 {
-   int x, y, k;
+   int x, y, g, k;
 
    for (y = 0; y < screen_h; y++) {
       const uint16_t *now = screen_pixels + y * screen_w;
       const uint16_t *was = shown_pixels + y * screen_w;
-      int changed = FALSE;
-      for (x = 0; x + 4 <= screen_w; x += 4) {
-         if (same4(now + x, was + x))
+      struct span row = {screen_w, -1};
+      for (x = 0; x + AT_ONCE <= screen_w; x += AT_ONCE) {
+         if (same(now + x, was + x))
             continue;
-         for (k = x; k < x + 4; k++)
-            if (now[k] != was[k])
-               take(y * screen_w + k, now[k]);
-         changed = TRUE;
-      }
-      for (; x < screen_w; x++)
-         if (now[x] != was[x]) {
-            take(y * screen_w + x, now[x]);
-            changed = TRUE;
+         for (g = x; g < x + AT_ONCE; g += LANES) {
+            int lanes = wasm_i16x8_bitmask(wasm_i16x8_ne(wasm_v128_load(now + g), wasm_v128_load(was + g)));
+            if (lanes)
+               take_lanes(y * screen_w + g, g, now + g, lanes, &row);
          }
-      if (changed)
-         note_row(y);
+      }
+      for (k = x; k < screen_w; k++)
+         if (now[k] != was[k])
+            take_lanes(y * screen_w + k, k, now + k, 1, &row);
+      if (row.right >= 0)
+         note_change(y, row.left, row.right);
    }
 }
 
@@ -250,8 +283,9 @@ static void catch_up(void)
  */
 static void web_draw_sprite(BITMAP *bmp, BITMAP *sprite, int dx, int dy)
 {
-   int sx = 0, sy = 0, w = sprite->w, h = sprite->h, x, y, k;
+   int sx = 0, sy = 0, w = sprite->w, h = sprite->h, x, y, g, k;
    uint16_t mask;
+   v128_t masks;
 
    if (bitmap_color_depth(sprite) != 16 || !is_memory_bitmap(sprite) ||
        bmp->line[0] != (unsigned char *)screen_pixels) {
@@ -267,53 +301,84 @@ static void web_draw_sprite(BITMAP *bmp, BITMAP *sprite, int dx, int dy)
          return;
    }
    mask = (uint16_t)bitmap_mask_color(sprite);
+   masks = wasm_i16x8_splat((int16_t)mask);
    for (y = 0; y < h; y++) {
       const uint16_t *from = (const uint16_t *)sprite->line[sy + y] + sx;
       int row = dy + sy + y, start = row * screen_w + dx + sx;
       uint16_t *to = screen_pixels + start;
-      int changed = FALSE;
-      for (x = 0; x < w; x += 4) {
-         int n = MIN(4, w - x);
-         /* Where the screen already holds these pixels, drawing them
-          * changes nothing, whichever of them are masked. */
-         if (n == 4 && same4(from + x, to + x))
+      struct span changed = {screen_w, -1};
+      /* Where the screen already holds the sprite's pixels, drawing them
+       * changes nothing, whichever of them are masked; elsewhere the lanes
+       * that are neither masked nor the same are written. */
+      for (x = 0; x + AT_ONCE <= w; x += AT_ONCE) {
+         if (same(from + x, to + x))
             continue;
-         for (k = x; k < x + n; k++) {
-            uint16_t c = from[k];
-            if (c != mask && c != to[k]) {
-               to[k] = c;
-               take(start + k, c);
-               changed = TRUE;
-            }
+         for (g = x; g < x + AT_ONCE; g += LANES) {
+            v128_t a = wasm_v128_load(from + g), b = wasm_v128_load(to + g);
+            v128_t write = wasm_v128_and(wasm_i16x8_ne(a, b), wasm_i16x8_ne(a, masks));
+            int lanes = wasm_i16x8_bitmask(write);
+            if (!lanes)
+               continue;
+            wasm_v128_store(to + g, wasm_v128_bitselect(a, b, write));
+            take_lanes(start + g, dx + sx + g, from + g, lanes, &changed);
          }
       }
-      if (changed)
-         note_row(row);
+      for (k = x; k < w; k++)
+         if (from[k] != mask && from[k] != to[k]) {
+            to[k] = from[k];
+            take_lanes(start + k, dx + sx + k, from + k, 1, &changed);
+         }
+      if (changed.right >= 0)
+         note_change(row, changed.left, changed.right);
    }
 }
 
 /* present:
- *  Puts the rows of the screen's picture that changed on the canvas, and
- *  tells the page whether any did (a picture that stands still is the
- *  page's cue that the game waits for the player).
+ *  Puts what changed of the screen's picture on the canvas, and tells the
+ *  page whether anything did (a picture that stands still is the page's cue
+ *  that the game waits for the player). The GPU takes the band of rows from
+ *  the first changed strip to the last; a 2-D canvas takes the changed part
+ *  of each strip, neighbouring strips put together where that adds little.
  */
 static void present(void)
 {
-   int changed, top, rows;
+   int s, top = -1, bottom = -1, count = 0;
 
    if (!screen_pixels)
       return;
    catch_up();
-   changed = changed_top <= changed_bottom;
-   top = changed ? changed_top : 0;
-   rows = changed ? changed_bottom - changed_top + 1 : 0;
-   changed_top = screen_h;
-   changed_bottom = -1;
-   if (web_present16(shown_pixels, screen_w, screen_h, top, rows, changed)) {
+   for (s = 0; s * STRIP < screen_h; s++) {
+      int y = s * STRIP, h = MIN(STRIP, screen_h - y);
+      int left = strips[s].left, width = strips[s].right - left + 1;
+      strips[s].left = screen_w;
+      strips[s].right = -1;
+      if (width <= 0)
+         continue;
+      if (top < 0)
+         top = y;
+      bottom = y + h;
+      if (count > 0 && rects[(count - 1) * 4 + 1] + rects[(count - 1) * 4 + 3] == y) {
+         /* Joined with the strip above, unless that would put much more. */
+         int *last = rects + (count - 1) * 4;
+         int l = MIN(left, last[0]), r = MAX(left + width, last[0] + last[2]);
+         if ((r - l) * (last[3] + h) <= (last[2] * last[3] + width * h) * 5 / 4) {
+            last[0] = l;
+            last[2] = r - l;
+            last[3] += h;
+            continue;
+         }
+      }
+      rects[count * 4 + 0] = left;
+      rects[count * 4 + 1] = y;
+      rects[count * 4 + 2] = width;
+      rects[count * 4 + 3] = h;
+      count++;
+   }
+   if (web_present16(shown_pixels, screen_w, screen_h, MAX(top, 0), bottom - top, count > 0)) {
       canvas_kept = FALSE;
       return;
    }
-   web_present(canvas_pixels, screen_w, screen_h, top, rows, changed);
+   web_present(canvas_pixels, screen_w, screen_h, rects, count);
 }
 
 /* _web_yield:
