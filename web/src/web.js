@@ -221,9 +221,9 @@ mergeInto(LibraryManager.library, {
     WebPlatform.mark('timer installed');
   },
 
-  // Puts the `count` rectangles listed at `rects` (x, y, w, h each) of the
-  // w x h RGBA picture in the game's memory on the canvas: what changed. The
-  // picture's ImageData is made once (again if the memory grows).
+  // Puts the `count` rectangles (0 or 1) listed at `rects` (x, y, w, h each)
+  // of the w x h RGBA picture in the game's memory on the canvas: what
+  // changed. The picture's ImageData is made once (again if the memory grows).
   web_present__deps: ['$WebPlatform'],
   web_present: function(rgba, w, h, rects, count) {
     var P = WebPlatform;

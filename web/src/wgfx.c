@@ -8,7 +8,7 @@
  * Asyncify unwinds and rewinds the busy loop around that wait), then the
  * timer and the keyboard catch up with what happened meanwhile.
  *
- * Only the rows that changed are handed over. Where the canvas takes 16-bit
+ * Only the part that changed is handed over. Where the canvas takes 16-bit
  * pixels as they are (WebGL 2: the GPU turns them into colours through the
  * levels getr16() and its kin give), they go as they are; elsewhere an RGBA
  * copy of the picture is kept here and its changed rows are put on a 2-D
@@ -55,8 +55,8 @@ static int screen_held;           /* acquire depth of the screen */
 #define STRIP 32
 #define STRIPS (MAX_SIDE / STRIP)
 static struct { int left, right; } strips[STRIPS];
-/* The rectangles (x, y, w, h) of the changed strips, put on a 2-D canvas. */
-static int rects[STRIPS * 4];
+/* The rectangle (x, y, w, h) put on a 2-D canvas. */
+static int shown_rect[4];
 static void (*library_draw_sprite)(BITMAP *bmp, BITMAP *sprite, int x, int y);
 
 /* web_acquire:
@@ -336,49 +336,37 @@ static void web_draw_sprite(BITMAP *bmp, BITMAP *sprite, int dx, int dy)
 /* present:
  *  Puts what changed of the screen's picture on the canvas, and tells the
  *  page whether anything did (a picture that stands still is the page's cue
- *  that the game waits for the player). The GPU takes the band of rows from
- *  the first changed strip to the last; a 2-D canvas takes the changed part
- *  of each strip, neighbouring strips put together where that adds little.
+ *  that the game waits for the player): the rectangle that holds every
+ *  change, in one call, since an engine may convert the whole picture at
+ *  each (WebKit does). The GPU takes that rectangle's rows.
  */
 static void present(void)
 {
-   int s, top = -1, bottom = -1, count = 0;
+   int s, left = screen_w, right = -1, top = -1, bottom = -1;
 
    if (!screen_pixels)
       return;
    catch_up();
    for (s = 0; s * STRIP < screen_h; s++) {
-      int y = s * STRIP, h = MIN(STRIP, screen_h - y);
-      int left = strips[s].left, width = strips[s].right - left + 1;
+      if (strips[s].left <= strips[s].right) {
+         left = MIN(left, strips[s].left);
+         right = MAX(right, strips[s].right);
+         if (top < 0)
+            top = s * STRIP;
+         bottom = MIN(screen_h, (s + 1) * STRIP);
+      }
       strips[s].left = screen_w;
       strips[s].right = -1;
-      if (width <= 0)
-         continue;
-      if (top < 0)
-         top = y;
-      bottom = y + h;
-      if (count > 0 && rects[(count - 1) * 4 + 1] + rects[(count - 1) * 4 + 3] == y) {
-         /* Joined with the strip above, unless that would put much more. */
-         int *last = rects + (count - 1) * 4;
-         int l = MIN(left, last[0]), r = MAX(left + width, last[0] + last[2]);
-         if ((r - l) * (last[3] + h) <= (last[2] * last[3] + width * h) * 5 / 4) {
-            last[0] = l;
-            last[2] = r - l;
-            last[3] += h;
-            continue;
-         }
-      }
-      rects[count * 4 + 0] = left;
-      rects[count * 4 + 1] = y;
-      rects[count * 4 + 2] = width;
-      rects[count * 4 + 3] = h;
-      count++;
    }
-   if (web_present16(shown_pixels, screen_w, screen_h, MAX(top, 0), bottom - top, count > 0)) {
+   shown_rect[0] = left;
+   shown_rect[1] = MAX(top, 0);
+   shown_rect[2] = right - left + 1;
+   shown_rect[3] = bottom - top;
+   if (web_present16(shown_pixels, screen_w, screen_h, shown_rect[1], shown_rect[3], right >= 0)) {
       canvas_kept = FALSE;
       return;
    }
-   web_present(canvas_pixels, screen_w, screen_h, rects, count);
+   web_present(canvas_pixels, screen_w, screen_h, shown_rect, right >= 0);
 }
 
 /* _web_yield:
