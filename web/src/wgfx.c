@@ -154,14 +154,17 @@ static BITMAP *web_gfx_init(int w, int h, int v_w, int v_h, int color_depth)
    }
    make_rgba_table();
    open_canvas(w, h);
-   /* The RGBA copy starts as the screen does, all pixel value 0: filled by
-    * doubling copies, which run at the memory's speed even in an engine's
-    * first tier, where this start-up code runs. */
-   canvas_pixels[0] = rgba_of[0];
+   /* Nothing is noted yet: the first picture is shown whole, whatever it
+    * is, every pixel of it taken through the same code as every change
+    * later. That first, black picture brings that code to the engine's
+    * faster tiers before the first tick changes all of the picture (left
+    * cold, WebKit showed that tick's picture 150 ms late). */
+   memset(shown_pixels, 0xFF, (size_t)w * h * sizeof(uint16_t));
+   canvas_pixels[0] = rgba_of[0xFFFF];   /* kept in step, by doubling copies */
    for (i = 1; i < w * h; i *= 2)
       memcpy(canvas_pixels + i, canvas_pixels, (size_t)MIN(i, w * h - i) * sizeof(uint32_t));
    canvas_kept = TRUE;
-   for (i = 0; i < STRIPS; i++) {  /* the first picture is shown whole, whatever it is */
+   for (i = 0; i < STRIPS; i++) {
       strips[i].left = 0;
       strips[i].right = w - 1;
    }
@@ -247,30 +250,58 @@ static void take_lanes(int at, int column, const uint16_t *values, int lanes, st
    }
 }
 
+/* sync_row:
+ *  Brings n pixels of a row (`to`, at index `at` of the screen and column
+ *  `column`) to those at `from`, but for those in the mask colour when
+ *  `masked`, noting each pixel that changes. One function for both callers,
+ *  so that what warms it for one does for the other.
+ */
+static __attribute__((noinline)) void sync_row(const uint16_t *from, uint16_t *to, int n, int at,
+                                               int column, int masked, uint16_t mask,
+                                               struct span *changed)
+{
+   v128_t masks = wasm_i16x8_splat((int16_t)mask);
+   v128_t keep = masked ? masks : wasm_i16x8_splat(0);
+   int x, g, k;
+
+   /* Where the row already holds these pixels, nothing changes, whichever
+    * of them are masked; elsewhere the lanes that are neither masked nor
+    * the same are written. */
+   for (x = 0; x + AT_ONCE <= n; x += AT_ONCE) {
+      if (same(from + x, to + x))
+         continue;
+      for (g = x; g < x + AT_ONCE; g += LANES) {
+         v128_t a = wasm_v128_load(from + g), b = wasm_v128_load(to + g);
+         v128_t write = wasm_i16x8_ne(a, b);
+         int lanes;
+         if (masked)
+            write = wasm_v128_and(write, wasm_i16x8_ne(a, keep));
+         lanes = wasm_i16x8_bitmask(write);
+         if (!lanes)
+            continue;
+         wasm_v128_store(to + g, wasm_v128_bitselect(a, b, write));
+         take_lanes(at + g, column + g, from + g, lanes, changed);
+      }
+   }
+   for (k = x; k < n; k++)
+      if ((!masked || from[k] != mask) && from[k] != to[k]) {
+         to[k] = from[k];
+         take_lanes(at + k, column + k, from + k, 1, changed);
+      }
+}
+
 /* catch_up:
  *  Notes whatever on the screen differs from what was noted: what drawing
  *  other than web_draw_sprite() changed.
  */
 static void catch_up(void)
 {
-   int x, y, g, k;
+   int y;
 
    for (y = 0; y < screen_h; y++) {
-      const uint16_t *now = screen_pixels + y * screen_w;
-      const uint16_t *was = shown_pixels + y * screen_w;
       struct span row = {screen_w, -1};
-      for (x = 0; x + AT_ONCE <= screen_w; x += AT_ONCE) {
-         if (same(now + x, was + x))
-            continue;
-         for (g = x; g < x + AT_ONCE; g += LANES) {
-            int lanes = wasm_i16x8_bitmask(wasm_i16x8_ne(wasm_v128_load(now + g), wasm_v128_load(was + g)));
-            if (lanes)
-               take_lanes(y * screen_w + g, g, now + g, lanes, &row);
-         }
-      }
-      for (k = x; k < screen_w; k++)
-         if (now[k] != was[k])
-            take_lanes(y * screen_w + k, k, now + k, 1, &row);
+      sync_row(screen_pixels + y * screen_w, shown_pixels + y * screen_w, screen_w, y * screen_w,
+               0, FALSE, 0, &row);
       if (row.right >= 0)
          note_change(y, row.left, row.right);
    }
@@ -283,9 +314,8 @@ static void catch_up(void)
  */
 static void web_draw_sprite(BITMAP *bmp, BITMAP *sprite, int dx, int dy)
 {
-   int sx = 0, sy = 0, w = sprite->w, h = sprite->h, x, y, g, k;
+   int sx = 0, sy = 0, w = sprite->w, h = sprite->h, y;
    uint16_t mask;
-   v128_t masks;
 
    if (bitmap_color_depth(sprite) != 16 || !is_memory_bitmap(sprite) ||
        bmp->line[0] != (unsigned char *)screen_pixels) {
@@ -301,33 +331,11 @@ static void web_draw_sprite(BITMAP *bmp, BITMAP *sprite, int dx, int dy)
          return;
    }
    mask = (uint16_t)bitmap_mask_color(sprite);
-   masks = wasm_i16x8_splat((int16_t)mask);
    for (y = 0; y < h; y++) {
-      const uint16_t *from = (const uint16_t *)sprite->line[sy + y] + sx;
       int row = dy + sy + y, start = row * screen_w + dx + sx;
-      uint16_t *to = screen_pixels + start;
       struct span changed = {screen_w, -1};
-      /* Where the screen already holds the sprite's pixels, drawing them
-       * changes nothing, whichever of them are masked; elsewhere the lanes
-       * that are neither masked nor the same are written. */
-      for (x = 0; x + AT_ONCE <= w; x += AT_ONCE) {
-         if (same(from + x, to + x))
-            continue;
-         for (g = x; g < x + AT_ONCE; g += LANES) {
-            v128_t a = wasm_v128_load(from + g), b = wasm_v128_load(to + g);
-            v128_t write = wasm_v128_and(wasm_i16x8_ne(a, b), wasm_i16x8_ne(a, masks));
-            int lanes = wasm_i16x8_bitmask(write);
-            if (!lanes)
-               continue;
-            wasm_v128_store(to + g, wasm_v128_bitselect(a, b, write));
-            take_lanes(start + g, dx + sx + g, from + g, lanes, &changed);
-         }
-      }
-      for (k = x; k < w; k++)
-         if (from[k] != mask && from[k] != to[k]) {
-            to[k] = from[k];
-            take_lanes(start + k, dx + sx + k, from + k, 1, &changed);
-         }
+      sync_row((const uint16_t *)sprite->line[sy + y] + sx, screen_pixels + start, w, start,
+               dx + sx, TRUE, mask, &changed);
       if (changed.right >= 0)
          note_change(row, changed.left, changed.right);
    }
