@@ -373,7 +373,10 @@ for (const engine of ENGINES)
       await finger.press(1, -0.05, 0.25);
       await finger.press(2, -0.05, 0.75);
       await pause(200);
-      const before = planeHeight(await look(page));
+      // The first ticks' pictures may come late on a slow machine: the plane
+      // is looked for until it shows.
+      let before = null;
+      await waitFor(10, async () => (before = planeHeight(await look(page))) !== null);
       await pause(600);
       const after = planeHeight(await look(page));
       assert.ok(before !== null && after === before,
