@@ -258,9 +258,8 @@ static BITMAP *load_rle8(const std::vector<unsigned char> &file, bool *opaque) {
   // The palette as the loader reads it: blue, green, red and a spare byte
   // for each colour, 6 bits a level, from the end of the headers to the data.
   PALETTE palette = {};
-  const size_t palette_end = data_offset;
   size_t at = FILE_HEADER_SIZE + WIN_INFO_MIN_SIZE;
-  for (int i = 0; i < PAL_SIZE && at + 3 <= palette_end; i++, at += 4) {
+  for (int i = 0; i < PAL_SIZE && at + 3 <= data_offset; i++, at += 4) {
     palette[i].b = file[at] / 4;
     palette[i].g = file[at + 1] / 4;
     palette[i].r = file[at + 2] / 4;

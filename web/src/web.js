@@ -221,21 +221,20 @@ mergeInto(LibraryManager.library, {
     WebPlatform.mark('timer installed');
   },
 
-  // Puts the `count` rectangles (0 or 1) listed at `rects` (x, y, w, h each)
-  // of the w x h RGBA picture in the game's memory on the canvas: what
-  // changed. The picture's ImageData is made once (again if the memory grows).
+  // Puts the rectangle (x, y, rw, rh) of the w x h RGBA picture in the
+  // game's memory on the canvas, when anything changed (`changed`). The
+  // picture's ImageData is made once (again if the memory grows).
   web_present__deps: ['$WebPlatform'],
-  web_present: function(rgba, w, h, rects, count) {
+  web_present: function(rgba, w, h, x, y, rw, rh, changed) {
     var P = WebPlatform;
-    if (count > 0) {
+    if (changed) {
       if (!P.image || P.image.buffer !== HEAPU8.buffer || P.image.at !== rgba) {
         var pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4);
         P.image = {data: new ImageData(pixels, w, h), buffer: HEAPU8.buffer, at: rgba};
       }
-      for (var i = 0, r = rects >> 2; i < count; i++, r += 4)
-        P.context.putImageData(P.image.data, 0, 0, HEAP32[r], HEAP32[r + 1], HEAP32[r + 2], HEAP32[r + 3]);
+      P.context.putImageData(P.image.data, 0, 0, x, y, rw, rh);
     }
-    P.shown(count > 0);
+    P.shown(changed);
   },
 
   // Where the canvas is WebGL's, hands the `rows` changed rows from `top` of

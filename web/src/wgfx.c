@@ -37,7 +37,8 @@
 extern void web_canvas_size(int w, int h, const uint8_t *levels, int r_shift, int g_shift,
                             int b_shift);
 extern int web_present16(const uint16_t *pixels, int w, int h, int top, int rows, int changed);
-extern void web_present(const uint32_t *rgba, int w, int h, const int *rects, int count);
+extern void web_present(const uint32_t *rgba, int w, int h, int x, int y, int rw, int rh,
+                        int changed);
 extern void web_wait_frame(void);
 
 #define MAX_SIDE 4096
@@ -50,13 +51,10 @@ static uint32_t *rgba_of;         /* for 2-D canvases: RGBA of each of the 65536
 static int canvas_kept;           /* canvas_pixels is kept (no WebGL) */
 static int screen_w, screen_h;
 static int screen_held;           /* acquire depth of the screen */
-/* What changed since the picture was last shown, strip by strip of STRIP
- * rows: the leftmost and rightmost column that changed (none: left > right). */
-#define STRIP 32
-#define STRIPS (MAX_SIDE / STRIP)
-static struct { int left, right; } strips[STRIPS];
-/* The rectangle (x, y, w, h) put on a 2-D canvas. */
-static int shown_rect[4];
+/* What changed since the picture was last shown: the rectangle that holds
+ * every change, its columns left to right and rows top to bottom (none:
+ * left > right). */
+static struct { int left, right, top, bottom; } changed_box;
 static void (*library_draw_sprite)(BITMAP *bmp, BITMAP *sprite, int x, int y);
 
 /* web_acquire:
@@ -164,10 +162,9 @@ static BITMAP *web_gfx_init(int w, int h, int v_w, int v_h, int color_depth)
    for (i = 1; i < w * h; i *= 2)
       memcpy(canvas_pixels + i, canvas_pixels, (size_t)MIN(i, w * h - i) * sizeof(uint32_t));
    canvas_kept = TRUE;
-   for (i = 0; i < STRIPS; i++) {
-      strips[i].left = 0;
-      strips[i].right = w - 1;
-   }
+   changed_box.left = changed_box.top = 0;
+   changed_box.right = w - 1;
+   changed_box.bottom = h - 1;
 
    gfx_web.w = screen_w = w;
    gfx_web.h = screen_h = h;
@@ -223,11 +220,10 @@ static void take(int i, uint16_t c)
  */
 static void note_change(int y, int left, int right)
 {
-   int s = y / STRIP;
-   if (left < strips[s].left)
-      strips[s].left = left;
-   if (right > strips[s].right)
-      strips[s].right = right;
+   changed_box.left = MIN(changed_box.left, left);
+   changed_box.right = MAX(changed_box.right, right);
+   changed_box.top = MIN(changed_box.top, y);
+   changed_box.bottom = MAX(changed_box.bottom, y);
 }
 
 /* Where a row changed: its leftmost and rightmost changed column. */
@@ -350,31 +346,23 @@ static void web_draw_sprite(BITMAP *bmp, BITMAP *sprite, int dx, int dy)
  */
 static void present(void)
 {
-   int s, left = screen_w, right = -1, top = -1, bottom = -1;
+   int x, y, w, h, changed;
 
    if (!screen_pixels)
       return;
    catch_up();
-   for (s = 0; s * STRIP < screen_h; s++) {
-      if (strips[s].left <= strips[s].right) {
-         left = MIN(left, strips[s].left);
-         right = MAX(right, strips[s].right);
-         if (top < 0)
-            top = s * STRIP;
-         bottom = MIN(screen_h, (s + 1) * STRIP);
-      }
-      strips[s].left = screen_w;
-      strips[s].right = -1;
-   }
-   shown_rect[0] = left;
-   shown_rect[1] = MAX(top, 0);
-   shown_rect[2] = right - left + 1;
-   shown_rect[3] = bottom - top;
-   if (web_present16(shown_pixels, screen_w, screen_h, shown_rect[1], shown_rect[3], right >= 0)) {
+   changed = changed_box.left <= changed_box.right;
+   x = changed ? changed_box.left : 0;
+   y = changed ? changed_box.top : 0;
+   w = changed ? changed_box.right - x + 1 : 0;
+   h = changed ? changed_box.bottom - y + 1 : 0;
+   changed_box.left = changed_box.top = MAX_SIDE;
+   changed_box.right = changed_box.bottom = -1;
+   if (web_present16(shown_pixels, screen_w, screen_h, y, h, changed)) {
       canvas_kept = FALSE;
       return;
    }
-   web_present(canvas_pixels, screen_w, screen_h, shown_rect, right >= 0);
+   web_present(canvas_pixels, screen_w, screen_h, x, y, w, h, changed);
 }
 
 /* _web_yield:
