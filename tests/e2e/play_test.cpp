@@ -374,11 +374,19 @@ TEST_F(WindowsPlay, UnzippedReleasePlaysUnderWine) {
     box = find_small_window(x.dpy, window_deadline);
   }
   ASSERT_NE(box, 0u) << "no message box came up; " << what_shows(no_sky);
-  ASSERT_TRUE(wait_until(20, [&] {
-    if (find_small_window(x.dpy, 0.5)) // dismiss the message box, focused afresh
+  // One Enter takes the box down, but Wine keeps its window on the screen for
+  // up to 2 s more (it waits for a window manager that is not there) before
+  // the game goes on to end; Enter is tapped again, the box focused afresh,
+  // only if the box is still up after that.
+  bool ended = false;
+  for (int i = 0; i < 5 && !ended; i++) {
+    if (find_small_window(x.dpy, 0.5))
       tap(x.dpy, XK_Return);
-    return no_sky.wait_exit(0.5, &status);
-  })) << "the message box stayed";
+    ended = no_sky.wait_exit(4, &status);
+  }
+  ASSERT_TRUE(ended) << (find_small_window(x.dpy, 0) ? "the message box stayed; "
+                                                     : "the box went, the game did not end; ")
+                     << what_shows(no_sky);
   EXPECT_EQ(status, 1);
   const std::string err = no_sky.err();
   EXPECT_NE(err.find("cannot load \"skypic.bmp\" from "), std::string::npos) << err;
