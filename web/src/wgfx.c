@@ -18,6 +18,12 @@
  * the masked draw of a sprite onto the screen (a game's back buffer, each
  * frame) writes, notes and converts just the pixels it changes, and showing
  * the screen then only looks for changes made by any other drawing.
+ *
+ * Any other drawing on the screen goes through its write bank, as on
+ * Windows: every drawing routine of the library asks bmp_write_line() for
+ * the row it writes, and so must a program that writes the screen's rows
+ * itself. The bank function notes that, and only then does showing the
+ * screen look at all of it.
  */
 #include <stdlib.h>
 #include <string.h>
@@ -51,6 +57,7 @@ static uint32_t *rgba_of;         /* for 2-D canvases: RGBA of each of the 65536
 static int canvas_kept;           /* canvas_pixels is kept (no WebGL) */
 static int screen_w, screen_h;
 static int screen_held;           /* acquire depth of the screen */
+static int drawn_elsewhere;       /* drawn on other than by web_draw_sprite() */
 /* What changed since the picture was last shown: the rectangle that holds
  * every change, its columns left to right and rows top to bottom (none:
  * left > right). */
@@ -123,6 +130,16 @@ static void free_pictures(void)
    canvas_pixels = rgba_of = NULL;
 }
 
+/* web_write_bank:
+ *  The screen's write bank: the row asked for, noting that something other
+ *  than web_draw_sprite() draws on the screen.
+ */
+static uintptr_t web_write_bank(BITMAP *bmp, int line)
+{
+   drawn_elsewhere = TRUE;
+   return (uintptr_t)bmp->line[line];
+}
+
 /* web_gfx_init:
  *  Makes the screen: a w x h 16-bit linear bitmap, shown on a canvas of that size.
  */
@@ -178,7 +195,9 @@ static BITMAP *web_gfx_init(int w, int h, int v_w, int v_h, int color_depth)
    _screen_vtable.release = web_release;
    library_draw_sprite = _screen_vtable.draw_sprite;
    _screen_vtable.draw_sprite = web_draw_sprite;
+   b->write_bank = (void *)web_write_bank;   /* sub-bitmaps of the screen take it too */
    screen_held = 0;
+   drawn_elsewhere = TRUE;   /* the first picture is looked at whole */
    return b;
 }
 
@@ -350,7 +369,10 @@ static void present(void)
 
    if (!screen_pixels)
       return;
-   catch_up();
+   if (drawn_elsewhere) {
+      drawn_elsewhere = FALSE;
+      catch_up();
+   }
    changed = changed_box.left <= changed_box.right;
    x = changed ? changed_box.left : 0;
    y = changed ? changed_box.top : 0;
