@@ -11,8 +11,8 @@
  * Only the part that changed is handed over. Where the canvas takes 16-bit
  * pixels as they are (WebGL 2: the GPU turns them into colours through the
  * levels getr16() and its kin give), they go as they are; elsewhere an RGBA
- * copy of the picture is kept here and its changed rows are put on a 2-D
- * canvas. A frame is mostly the picture before it (a tick moves the sky by a
+ * copy of the picture is kept here and the rectangle that changed is put on
+ * a 2-D canvas. A frame is mostly the picture before it (a tick moves the sky by a
  * pixel, and a frame without a tick changes nothing), so every pass over the
  * picture compares 32 pixels at once and stops only where they differ:
  * the masked draw of a sprite onto the screen (a game's back buffer, each
@@ -276,7 +276,6 @@ static __attribute__((noinline)) void sync_row(const uint16_t *from, uint16_t *t
                                                struct span *changed)
 {
    v128_t masks = wasm_i16x8_splat((int16_t)mask);
-   v128_t keep = masked ? masks : wasm_i16x8_splat(0);
    int x, g, k;
 
    /* Where the row already holds these pixels, nothing changes, whichever
@@ -290,7 +289,7 @@ static __attribute__((noinline)) void sync_row(const uint16_t *from, uint16_t *t
          v128_t write = wasm_i16x8_ne(a, b);
          int lanes;
          if (masked)
-            write = wasm_v128_and(write, wasm_i16x8_ne(a, keep));
+            write = wasm_v128_and(write, wasm_i16x8_ne(a, masks));
          lanes = wasm_i16x8_bitmask(write);
          if (!lanes)
             continue;
