@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: MIT
 // startup.cpp — brings up the library, screen, keyboard, pictures and timer.
 //
-// Every step that can fail is checked: without an X display allegro_init fails
+// Every step that can fail is checked: without a display allegro_init fails
 // and the very next library call would crash, and a missing picture would be
 // drawn from a null bitmap. Each failure prints one line naming what failed and
 // where the game looked, and the game exits with status 1.
 #include <allegro.h>
-#ifdef ALLEGRO_WITH_XWINDOWS
-#include <xalleg.h>
-#endif
 #include <unistd.h>
 
 #include <climits>
@@ -24,10 +21,6 @@
 constexpr int COLOR_DEPTH = 16;
 static const char SKY_FILE[] = "skypic.bmp";
 static const char GAMEOVER_FILE[] = "gameoverpic.bmp";
-#ifdef ALLEGRO_WITH_XWINDOWS
-static const char WM_INSTANCE_NAME[] = "coinflight";
-static const char WM_CLASS_NAME[] = "CoinFlight"; // the desktop entry's StartupWMClass
-#endif
 
 // Prints one line on stderr, prefixed with the game's name. On Windows, where
 // a game started from Explorer has nowhere to show stderr, the same words
@@ -62,48 +55,15 @@ static BITMAP *load_picture(const char *file, bool *opaque = nullptr) {
   return bmp;
 }
 
-// The driver the library is asked for. On a desktop of the picture's own 4:3
-// shape that is the library's choice (full screen, at 1024x768). On any other
-// shape its full-screen driver would switch the display to 1024x768, and the
-// display then spreads that over the whole wide screen: Xwayland scales its
-// emulated mode onto the output, and a wide monitor may do as much with a real
-// mode. There the game takes the library's window instead, 1024x768 and
-// managed like any other, with the display left as the player had it.
-static int graphics_driver() {
-#ifdef ALLEGRO_WITH_XWINDOWS
-  int w = 0, h = 0;
-  if (get_desktop_resolution(&w, &h) == 0 && w * BUFFER_H != h * BUFFER_W)
-    return GFX_AUTODETECT_WINDOWED;
-#endif
-  return GFX_AUTODETECT;
-}
-
 bool start_up() {
-#ifdef ALLEGRO_WITH_XWINDOWS
-  // The window's class names the game, so that a desktop's dock can match the
-  // window to the menu entry (its StartupWMClass); the library's default class
-  // is shared by every game built on it. The library gives the class to the
-  // window it makes in allegro_init, so it is named before that.
-  xwin_set_window_name(WM_INSTANCE_NAME, WM_CLASS_NAME);
-#endif
-  if (allegro_init() != 0) {
-#ifdef ALLEGRO_WITH_XWINDOWS
-    // On X the usual reason is that no display could be reached.
-    const char *display = getenv("DISPLAY");
-    char detail[512];
-    snprintf(detail, sizeof detail, "no display could be opened (DISPLAY is %s%s%s)%s%s",
-             display ? "\"" : "", display ? display : "not set", display ? "\"" : "",
-             allegro_error[0] ? "; " : "", allegro_error);
-    return fail("cannot start the Allegro library", detail);
-#else
+  // Where no display can be reached, the library's error says which it tried.
+  if (allegro_init() != 0)
     return fail("cannot start the Allegro library", allegro_error);
-#endif
-  }
   catch_quit_signals();
   if (install_keyboard() != 0)
     return fail("cannot install the keyboard handler", allegro_error);
   set_color_depth(COLOR_DEPTH);
-  if (set_gfx_mode(graphics_driver(), BUFFER_W, BUFFER_H, 0, 0) != 0)
+  if (set_gfx_mode(GFX_AUTODETECT, BUFFER_W, BUFFER_H, 0, 0) != 0)
     return fail("cannot set a 1024x768 16-bit graphics mode", allegro_error);
 
   // The screen is acquired around each draw onto it (see loop.cpp), not here.

@@ -169,7 +169,7 @@ TEST_F(Play, SkyScrollsPlaneSteersAndEscQuits) {
   std::string classes;
   for (const std::string &c : window_classes(x.dpy))
     classes += c + " ";
-  EXPECT_NE(classes.find("coinflight/CoinFlight"), std::string::npos) << classes;
+  EXPECT_NE(classes.find("coinflight/coinflight"), std::string::npos) << classes;
   EXPECT_EQ(classes.find("Allegro"), std::string::npos) << classes;
   const double ta = now();
   const Shot a = shot();

@@ -38,7 +38,7 @@ grep -q 'PASSED  \] 1 test' <<<"$out" || { echo "$out"; fail "the installed comm
 
 desktop="$prefix/share/applications/coinflight.desktop"
 desktop-file-validate "$desktop" || fail "the desktop entry does not validate"
-grep -q '^StartupWMClass=CoinFlight$' "$desktop" || fail "the desktop entry's StartupWMClass"
+grep -q '^StartupWMClass=coinflight$' "$desktop" || fail "the desktop entry's StartupWMClass"
 metainfo="$prefix/share/metainfo/org.coinflight.coinflight.metainfo.xml"
 verdict=$("$here/check_appstream.sh" "$metainfo") ||
   fail "the AppStream data does not validate cleanly, even pedantically: $verdict"

@@ -1,0 +1,650 @@
+/* SPDX-License-Identifier: MIT
+ * ddisplay.c — the desktop platform's display thread: the window, the
+ * picture scaled into it, and the window's events.
+ *
+ * Everything SDL's video does happens on this one thread, which the system
+ * driver starts. The game's thread draws into the screen, a bitmap in
+ * ordinary memory, and at each release of the screen hands over a copy of
+ * the finished picture, but only when the display has asked for one: once a
+ * frame, after the last one was shown. So the game's busy loop never waits
+ * for the display, the display never shows half a picture, and a window
+ * that is hidden costs the game nothing.
+ *
+ * The picture fills the window or the screen as far as it can with its
+ * shape kept, centred, black around it. A whole multiple of its size is
+ * made by repeating pixels; between whole multiples it is first repeated to
+ * the largest multiple that fits, then smoothed down to the final size
+ * ("sharp bilinear"), so that its rows stay even and its letters crisp.
+ */
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "allegro.h"
+#include "aintdesk.h"
+
+#define DEFAULT_REFRESH_HZ 60 /* where the display does not say its rate */
+#define EVENT_WAIT_MS 4       /* the longest the thread waits between looks at its events */
+#define TITLE_BAR_ALLOWANCE 48 /* room left for a window's title bar where its size is unknown */
+
+/* --- Shared with the game's thread ---------------------------------------- */
+
+static SDL_Thread *thread;
+static SDL_threadID thread_id;
+static SDL_mutex *lock;
+static SDL_cond *wake;  /* the display thread waits on it: a request or a picture */
+static SDL_cond *answer; /* the game's thread waits on it for a request's answer */
+
+enum request { NO_REQUEST, OPEN, CLOSE, STOP };
+/* Under lock: the request made, its arguments and its answer. */
+static enum request request;
+static int request_done, request_ok;
+static int open_w, open_h, open_full;
+static char failure[256];
+
+static SDL_atomic_t wanted; /* the display wants the next finished picture */
+static SDL_atomic_t handed; /* a picture was handed over and is not shown yet */
+static SDL_atomic_t passes; /* releases of the screen so far */
+static SDL_atomic_t shown;  /* pictures shown so far */
+static uint16_t *handed_pixels;
+static uint32_t *argb_of; /* the ARGB colour of each 16-bit pixel value */
+static int picture_w, picture_h;
+
+/* --- The display thread's own --------------------------------------------- */
+
+static SDL_Window *window;
+static SDL_Renderer *renderer;
+static SDL_Texture *picture; /* the game's picture, pixel for pixel */
+static SDL_Texture *step;    /* the picture repeated to a whole multiple */
+static int step_n;
+static int full_screen;
+static Uint64 next_frame, frame_ticks;
+
+/* say:
+ *  Writes a reason into `why`, as printf does.
+ */
+static void say(char *why, int size, const char *format, const char *a, const char *b)
+{
+   snprintf(why, size, format, a, b);
+}
+
+/* choose_video_driver:
+ *  A Wayland session is drawn on natively, anything else through X11; what
+ *  the player set in SDL_VIDEODRIVER goes first.
+ */
+static void choose_video_driver(void)
+{
+   if (getenv("SDL_VIDEODRIVER"))
+      return;
+   SDL_SetHint(SDL_HINT_VIDEODRIVER, getenv("WAYLAND_DISPLAY") ? "wayland,x11" : "x11");
+}
+
+/* first_window_size:
+ *  The largest whole multiple of the picture that fits the desktop's usable
+ *  area with a title bar, or less than one where even that does not fit.
+ */
+static void first_window_size(int *w, int *h)
+{
+   SDL_Rect usable;
+   int room_w, room_h, n;
+
+   if (SDL_GetDisplayUsableBounds(0, &usable) != 0) {
+      *w = picture_w;
+      *h = picture_h;
+      return;
+   }
+   room_w = usable.w;
+   room_h = usable.h - TITLE_BAR_ALLOWANCE;
+   n = MIN(room_w / picture_w, room_h / picture_h);
+   if (n >= 1) {
+      *w = picture_w * n;
+      *h = picture_h * n;
+   }
+   else if (room_w * picture_h < room_h * picture_w) {
+      *w = room_w;
+      *h = room_w * picture_h / picture_w;
+   }
+   else {
+      *h = MAX(room_h, 1);
+      *w = *h * picture_w / picture_h;
+   }
+}
+
+/* set_full_screen:
+ *  Full screen at the desktop's own size, the pointer hidden over the
+ *  picture; or a window of the first size, centred, with the pointer.
+ */
+static void set_full_screen(int full)
+{
+   full_screen = full;
+   SDL_SetWindowFullscreen(window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+   SDL_ShowCursor(full ? SDL_DISABLE : SDL_ENABLE);
+   if (!full) {
+      int w, h;
+      first_window_size(&w, &h);
+      SDL_SetWindowSize(window, w, h);
+      SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+   }
+}
+
+/* frame_period:
+ *  How long one of the display's frames lasts, in SDL's performance counts.
+ */
+static Uint64 frame_period(void)
+{
+   SDL_DisplayMode mode;
+   int hz = DEFAULT_REFRESH_HZ;
+
+   if (SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0)
+      hz = mode.refresh_rate;
+   return SDL_GetPerformanceFrequency() / hz;
+}
+
+/* close_window:
+ *  Destroys the window and all that was made for it.
+ */
+static void close_window(void)
+{
+   if (step)
+      SDL_DestroyTexture(step);
+   if (picture)
+      SDL_DestroyTexture(picture);
+   if (renderer)
+      SDL_DestroyRenderer(renderer);
+   if (window)
+      SDL_DestroyWindow(window);
+   step = picture = NULL;
+   renderer = NULL;
+   window = NULL;
+   step_n = 0;
+   SDL_AtomicSet(&wanted, 0);
+   SDL_AtomicSet(&handed, 0);
+}
+
+/* open_window:
+ *  Makes the window, full screen or not, its renderer and the picture's
+ *  texture; says why not in `failure`.
+ */
+static int open_window(int w, int h, int full)
+{
+   SDL_DisplayMode desktop;
+   Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+   int ww, wh;
+
+   if (full && SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+      /* Made at the desktop's size: with no window manager to size it, a
+       * full-screen window keeps the size it was made with. */
+      ww = desktop.w;
+      wh = desktop.h;
+      flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+   }
+   else {
+      full = FALSE;
+      first_window_size(&ww, &wh);
+   }
+   /* No title: the game sets none. The window is shown once its renderer
+    * is made, which may make the window anew for itself. */
+   window = SDL_CreateWindow(NULL, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ww, wh,
+                             flags | SDL_WINDOW_HIDDEN);
+   if (window)
+      renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
+   if (renderer)
+      picture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                  w, h);
+   if (picture)
+      SDL_ShowWindow(window);
+   else {
+      say(failure, sizeof(failure), "%s%s", "cannot show the picture: ", SDL_GetError());
+      close_window();
+      return FALSE;
+   }
+   full_screen = full;
+   SDL_ShowCursor(full ? SDL_DISABLE : SDL_ENABLE);
+   frame_ticks = frame_period();
+   next_frame = SDL_GetPerformanceCounter();
+   SDL_AtomicSet(&wanted, 1);
+   return TRUE;
+}
+
+/* fit:
+ *  Where the picture goes in an output of ow x oh: as large as fits with its
+ *  shape, centred.
+ */
+static SDL_Rect fit(int ow, int oh)
+{
+   SDL_Rect r;
+
+   if ((int64_t)ow * picture_h <= (int64_t)oh * picture_w) {
+      r.w = ow;
+      r.h = (int)((int64_t)ow * picture_h / picture_w);
+   }
+   else {
+      r.h = oh;
+      r.w = (int)((int64_t)oh * picture_w / picture_h);
+   }
+   r.x = (ow - r.w) / 2;
+   r.y = (oh - r.h) / 2;
+   return r;
+}
+
+/* take_picture:
+ *  Converts the picture handed over into the picture's texture.
+ */
+static void take_picture(void)
+{
+   void *pixels;
+   int pitch, x, y;
+
+   if (SDL_LockTexture(picture, NULL, &pixels, &pitch) != 0)
+      return;
+   for (y = 0; y < picture_h; y++) {
+      const uint16_t *from = handed_pixels + (size_t)y * picture_w;
+      uint32_t *to = (uint32_t *)((char *)pixels + (size_t)y * pitch);
+      for (x = 0; x < picture_w; x++)
+         to[x] = argb_of[from[x]];
+   }
+   SDL_UnlockTexture(picture);
+}
+
+/* stepped:
+ *  The picture repeated n times each way, in a texture smoothed when drawn;
+ *  NULL where the renderer cannot draw into a texture.
+ */
+static SDL_Texture *stepped(int n)
+{
+   if (step && step_n != n) {
+      SDL_DestroyTexture(step);
+      step = NULL;
+   }
+   if (!step && SDL_RenderTargetSupported(renderer)) {
+      step = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                               picture_w * n, picture_h * n);
+      if (step)
+         SDL_SetTextureScaleMode(step, SDL_ScaleModeLinear);
+      step_n = n;
+   }
+   if (!step || SDL_SetRenderTarget(renderer, step) != 0)
+      return NULL;
+   SDL_SetTextureScaleMode(picture, SDL_ScaleModeNearest);
+   SDL_RenderCopy(renderer, picture, NULL, NULL);
+   SDL_SetRenderTarget(renderer, NULL);
+   return step;
+}
+
+/* show:
+ *  Draws the picture into the window at its place, black around it, and
+ *  shows it.
+ */
+static void show(void)
+{
+   int ow, oh, n;
+   SDL_Rect to;
+   SDL_Texture *from = picture;
+
+   if (SDL_GetRendererOutputSize(renderer, &ow, &oh) != 0 || ow <= 0 || oh <= 0)
+      return;
+   to = fit(ow, oh);
+   n = MIN(ow / picture_w, oh / picture_h);
+   if (n >= 1 && to.w == picture_w * n) {
+      SDL_SetTextureScaleMode(picture, SDL_ScaleModeNearest);
+   }
+   else if (n >= 2 && (from = stepped(n)) != NULL) {
+      /* repeated to n, then smoothed down the rest of the way */
+   }
+   else {
+      from = picture;
+      SDL_SetTextureScaleMode(picture, SDL_ScaleModeLinear);
+   }
+   SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+   SDL_RenderClear(renderer);
+   SDL_RenderCopy(renderer, from, NULL, &to);
+   SDL_RenderPresent(renderer);
+   SDL_AtomicAdd(&shown, 1);
+}
+
+/* display_lost:
+ *  The display went away under the game (the compositor or the X server
+ *  ended): says so and ends the game at once, as a lost X connection does.
+ */
+static void display_lost(void)
+{
+   fprintf(stderr, "%s: the display was lost\n", _desktop_program_name());
+   fflush(stderr);
+   _exit(1);
+}
+
+/* handle_event:
+ *  One of the window's events: keys to the keyboard driver, Alt+Enter and
+ *  F11 to switch between full screen and a window, focus and the display.
+ */
+static void handle_event(const SDL_Event *e)
+{
+   static Uint8 swallowed[SDL_NUM_SCANCODES]; /* keys whose press switched the mode */
+
+   switch (e->type) {
+      case SDL_KEYDOWN:
+         if (e->key.repeat)
+            break;
+         if (e->key.keysym.scancode == SDL_SCANCODE_F11 ||
+             (e->key.keysym.scancode == SDL_SCANCODE_RETURN && (e->key.keysym.mod & KMOD_ALT))) {
+            /* The Enter of Alt+Enter never reaches the game. */
+            swallowed[e->key.keysym.scancode] = TRUE;
+            if (window)
+               set_full_screen(!full_screen);
+            break;
+         }
+         _desktop_key_event(e->key.keysym.scancode, TRUE);
+         break;
+      case SDL_KEYUP:
+         if (swallowed[e->key.keysym.scancode]) {
+            swallowed[e->key.keysym.scancode] = FALSE;
+            break;
+         }
+         _desktop_key_event(e->key.keysym.scancode, FALSE);
+         break;
+      case SDL_WINDOWEVENT:
+         if (e->window.event == SDL_WINDOWEVENT_FOCUS_LOST)
+            _desktop_release_keys();
+         else if (e->window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED && window)
+            frame_ticks = frame_period();
+         /* A close request (the close button, Alt+F4) does nothing: the
+          * game installs no handler for it, and Esc quits. */
+         break;
+      case SDL_RENDER_TARGETS_RESET:
+      case SDL_RENDER_DEVICE_RESET:
+         if (step)
+            SDL_DestroyTexture(step);
+         step = NULL;
+         break;
+      case SDL_QUIT:
+         /* Closing the window does not quit (see the hints); SDL's signal
+          * handlers are off: this is the display gone. */
+         display_lost();
+         break;
+      default:
+         _desktop_pad_event(e);
+         break;
+   }
+}
+
+/* serve_request:
+ *  Carries out what the game's thread asked for, under the lock, and tells
+ *  it; returns FALSE when the thread is to stop.
+ */
+static int serve_request(void)
+{
+   enum request r = request;
+
+   if (r == NO_REQUEST)
+      return TRUE;
+   request = NO_REQUEST;
+   request_ok = TRUE;
+   if (r == OPEN) {
+      SDL_UnlockMutex(lock);
+      request_ok = open_window(open_w, open_h, open_full);
+      SDL_LockMutex(lock);
+   }
+   else {
+      SDL_UnlockMutex(lock);
+      close_window();
+      SDL_LockMutex(lock);
+   }
+   request_done = TRUE;
+   SDL_CondBroadcast(answer);
+   return r != STOP;
+}
+
+/* display_loop:
+ *  Reads the events, serves requests, and shows each picture handed over,
+ *  then asks for the next once a frame of the display has passed.
+ */
+static void display_loop(void)
+{
+   SDL_Event e;
+
+   for (;;) {
+      Uint64 now;
+      int wait_ms = EVENT_WAIT_MS;
+
+      while (SDL_PollEvent(&e))
+         handle_event(&e);
+      _desktop_keys_catch_up();
+
+      SDL_LockMutex(lock);
+      if (!serve_request()) {
+         SDL_UnlockMutex(lock);
+         return;
+      }
+      SDL_UnlockMutex(lock);
+
+      if (window && SDL_AtomicGet(&handed)) {
+         take_picture();
+         SDL_AtomicSet(&handed, 0);
+         show();
+         next_frame += frame_ticks;
+      }
+      now = SDL_GetPerformanceCounter();
+      if (window && !SDL_AtomicGet(&handed) && !SDL_AtomicGet(&wanted)) {
+         if (now + frame_ticks < next_frame || now > next_frame + frame_ticks)
+            next_frame = now; /* the clock jumped, or the display fell behind */
+         if (now >= next_frame)
+            SDL_AtomicSet(&wanted, 1);
+         else
+            wait_ms = MIN(wait_ms, (int)((next_frame - now) * 1000 / SDL_GetPerformanceFrequency()) + 1);
+      }
+
+      SDL_LockMutex(lock);
+      if (request == NO_REQUEST && !SDL_AtomicGet(&handed))
+         SDL_CondWaitTimeout(wake, lock, wait_ms);
+      SDL_UnlockMutex(lock);
+   }
+}
+
+/* start_video:
+ *  Brings up SDL's video on this thread, and its pads where it can.
+ */
+static int start_video(void)
+{
+   /* The game's own handlers take Ctrl-C and SIGTERM; closing the window
+    * is not quitting; the desktop is not switched away from when the game
+    * loses the keyboard. */
+   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "0");
+   choose_video_driver();
+   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+      const char *wayland = getenv("WAYLAND_DISPLAY"), *x = getenv("DISPLAY");
+      char where[160];
+      snprintf(where, sizeof(where), "WAYLAND_DISPLAY is %s%s%s, DISPLAY is %s%s%s",
+               wayland ? "\"" : "", wayland ? wayland : "not set", wayland ? "\"" : "",
+               x ? "\"" : "", x ? x : "not set", x ? "\"" : "");
+      snprintf(failure, sizeof(failure), "no display could be opened (%s): %s", where,
+               SDL_GetError());
+      return FALSE;
+   }
+   SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER); /* the game plays without pads */
+   return TRUE;
+}
+
+/* display_thread:
+ *  The thread's body: starts the video, says whether it did, then loops
+ *  until stopped.
+ */
+static int display_thread(void *unused)
+{
+   int ok = start_video();
+
+   (void)unused;
+   SDL_LockMutex(lock);
+   request_ok = ok;
+   request_done = TRUE;
+   SDL_CondBroadcast(answer);
+   SDL_UnlockMutex(lock);
+   if (!ok)
+      return 0;
+   display_loop();
+   close_window();
+   SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER | SDL_INIT_VIDEO);
+   return 0;
+}
+
+/* ask:
+ *  Makes a request of the display thread and waits for its answer.
+ */
+static int ask(enum request r)
+{
+   int ok;
+
+   if (!thread || SDL_ThreadID() == thread_id)
+      return FALSE;
+   SDL_LockMutex(lock);
+   request = r;
+   request_done = FALSE;
+   SDL_CondSignal(wake);
+   while (!request_done)
+      SDL_CondWait(answer, lock);
+   ok = request_ok;
+   SDL_UnlockMutex(lock);
+   return ok;
+}
+
+/* _desktop_display_start:
+ *  Starts the display thread and waits until its video is up, or says why not.
+ */
+int _desktop_display_start(char *why, int size)
+{
+   int ok;
+
+   lock = SDL_CreateMutex();
+   wake = SDL_CreateCond();
+   answer = SDL_CreateCond();
+   if (!lock || !wake || !answer) {
+      say(why, size, "%s%s", "cannot start the display thread: ", SDL_GetError());
+      return FALSE;
+   }
+   request = NO_REQUEST;
+   request_done = FALSE;
+   thread = SDL_CreateThread(display_thread, "display", NULL);
+   if (!thread) {
+      say(why, size, "%s%s", "cannot start the display thread: ", SDL_GetError());
+      return FALSE;
+   }
+   thread_id = SDL_GetThreadID(thread);
+   SDL_LockMutex(lock);
+   while (!request_done)
+      SDL_CondWait(answer, lock);
+   ok = request_ok;
+   SDL_UnlockMutex(lock);
+   if (!ok) {
+      say(why, size, "%s%s", "", failure);
+      SDL_WaitThread(thread, NULL);
+      thread = NULL;
+   }
+   return ok;
+}
+
+/* _desktop_display_stop:
+ *  Stops the display thread, closing its window.
+ */
+void _desktop_display_stop(void)
+{
+   if (!thread || SDL_ThreadID() == thread_id)
+      return;
+   ask(STOP);
+   SDL_WaitThread(thread, NULL);
+   thread = NULL;
+}
+
+/* _desktop_display_open:
+ *  Opens the w x h picture: the colour table and the copy handed over, then
+ *  the window.
+ */
+int _desktop_display_open(int w, int h, int full, char *why, int size)
+{
+   int c;
+
+   handed_pixels = malloc((size_t)w * h * sizeof(uint16_t));
+   argb_of = malloc(65536 * sizeof(uint32_t));
+   if (!handed_pixels || !argb_of) {
+      _desktop_display_close();
+      say(why, size, "%s%s", "Not enough memory", "");
+      return FALSE;
+   }
+   /* the colours as the library reads them */
+   for (c = 0; c < 65536; c++)
+      argb_of[c] = 0xFF000000u | ((uint32_t)getr16(c) << 16) | ((uint32_t)getg16(c) << 8) |
+                   (uint32_t)getb16(c);
+   picture_w = w;
+   picture_h = h;
+   SDL_LockMutex(lock);
+   open_w = w;
+   open_h = h;
+   open_full = full;
+   SDL_UnlockMutex(lock);
+   if (!ask(OPEN)) {
+      say(why, size, "%s%s", "", failure);
+      _desktop_display_close();
+      return FALSE;
+   }
+   return TRUE;
+}
+
+/* _desktop_display_close:
+ *  Closes the window and frees the picture's copies.
+ */
+void _desktop_display_close(void)
+{
+   ask(CLOSE);
+   free(handed_pixels);
+   free(argb_of);
+   handed_pixels = NULL;
+   argb_of = NULL;
+}
+
+/* _desktop_display_hand_over:
+ *  Called at each release of the screen: copies the finished picture when
+ *  the display wants one, and wakes the display thread for it.
+ */
+void _desktop_display_hand_over(const uint16_t *pixels)
+{
+   SDL_AtomicAdd(&passes, 1);
+   if (!SDL_AtomicGet(&wanted) || !handed_pixels)
+      return;
+   memcpy(handed_pixels, pixels, (size_t)picture_w * picture_h * sizeof(uint16_t));
+   SDL_AtomicSet(&wanted, 0);
+   SDL_AtomicSet(&handed, 1);
+   SDL_LockMutex(lock);
+   SDL_CondSignal(wake);
+   SDL_UnlockMutex(lock);
+}
+
+/* _desktop_display_size:
+ *  The desktop's size.
+ */
+int _desktop_display_size(int *w, int *h)
+{
+   SDL_DisplayMode mode;
+
+   if (!thread || SDL_GetDesktopDisplayMode(0, &mode) != 0)
+      return -1;
+   *w = mode.w;
+   *h = mode.h;
+   return 0;
+}
+
+/* _desktop_display_passes:
+ *  How many times the screen has been released.
+ */
+int _desktop_display_passes(void)
+{
+   return SDL_AtomicGet(&passes);
+}
+
+/* desktop_frames_shown:
+ *  How many pictures the display has shown.
+ */
+int desktop_frames_shown(void)
+{
+   return SDL_AtomicGet(&shown);
+}
