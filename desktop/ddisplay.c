@@ -12,15 +12,18 @@
  *
  * The picture fills the window or the screen as far as it can with its
  * shape kept, centred, black around it. A whole multiple of its size is
- * made by repeating pixels; between whole multiples it is first repeated to
- * the largest multiple that fits, then smoothed down to the final size
- * ("sharp bilinear"), so that its rows stay even and its letters crisp.
+ * made by repeating pixels. Between whole multiples it is first repeated
+ * to the next whole multiple, then smoothed down to the final size: every
+ * row and column stays as wide as its neighbours, and an edge is softened
+ * over one device pixel at most, so the sky does not shimmer as it scrolls
+ * and the score's letters stay crisp.
  */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "allegro.h"
+#include "allegro/internal/aintern.h"
 #include "aintdesk.h"
 
 #define DEFAULT_REFRESH_HZ 60 /* where the display does not say its rate */
@@ -47,7 +50,7 @@ static SDL_atomic_t handed; /* a picture was handed over and is not shown yet */
 static SDL_atomic_t passes; /* releases of the screen so far */
 static SDL_atomic_t shown;  /* pictures shown so far */
 static uint16_t *handed_pixels;
-static uint32_t *argb_of; /* the ARGB colour of each 16-bit pixel value */
+static COLORCONV_BLITTER_FUNC *to_32_bits; /* the library's own, as its X11 driver has it */
 static int picture_w, picture_h;
 
 /* --- The display thread's own --------------------------------------------- */
@@ -189,7 +192,7 @@ static int open_window(int w, int h, int full)
    if (window)
       renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
    if (renderer)
-      picture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+      picture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
                                   w, h);
    if (picture)
       SDL_ShowWindow(window);
@@ -228,21 +231,20 @@ static SDL_Rect fit(int ow, int oh)
 }
 
 /* take_picture:
- *  Converts the picture handed over into the picture's texture.
+ *  Converts the picture handed over into the picture's texture, in the
+ *  library's own colours.
  */
 static void take_picture(void)
 {
-   void *pixels;
-   int pitch, x, y;
+   GRAPHICS_RECT from, to;
 
-   if (SDL_LockTexture(picture, NULL, &pixels, &pitch) != 0)
+   if (SDL_LockTexture(picture, NULL, &to.data, &to.pitch) != 0)
       return;
-   for (y = 0; y < picture_h; y++) {
-      const uint16_t *from = handed_pixels + (size_t)y * picture_w;
-      uint32_t *to = (uint32_t *)((char *)pixels + (size_t)y * pitch);
-      for (x = 0; x < picture_w; x++)
-         to[x] = argb_of[from[x]];
-   }
+   from.width = to.width = picture_w;
+   from.height = to.height = picture_h;
+   from.pitch = picture_w * (int)sizeof(uint16_t);
+   from.data = handed_pixels;
+   to_32_bits(&from, &to);
    SDL_UnlockTexture(picture);
 }
 
@@ -257,7 +259,7 @@ static SDL_Texture *stepped(int n)
       step = NULL;
    }
    if (!step && SDL_RenderTargetSupported(renderer)) {
-      step = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+      step = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET,
                                picture_w * n, picture_h * n);
       if (step)
          SDL_SetTextureScaleMode(step, SDL_ScaleModeLinear);
@@ -284,14 +286,11 @@ static void show(void)
    if (SDL_GetRendererOutputSize(renderer, &ow, &oh) != 0 || ow <= 0 || oh <= 0)
       return;
    to = fit(ow, oh);
-   n = MIN(ow / picture_w, oh / picture_h);
-   if (n >= 1 && to.w == picture_w * n) {
+   /* the smallest whole multiple that reaches the final size */
+   n = (to.w + picture_w - 1) / picture_w;
+   if (to.w == picture_w * n)
       SDL_SetTextureScaleMode(picture, SDL_ScaleModeNearest);
-   }
-   else if (n >= 2 && (from = stepped(n)) != NULL) {
-      /* repeated to n, then smoothed down the rest of the way */
-   }
-   else {
+   else if (n < 2 || !(from = stepped(n))) {
       from = picture;
       SDL_SetTextureScaleMode(picture, SDL_ScaleModeLinear);
    }
@@ -310,7 +309,7 @@ static void display_lost(void)
 {
    fprintf(stderr, "%s: the display was lost\n", _desktop_program_name());
    fflush(stderr);
-   _exit(1);
+   _Exit(1);
 }
 
 /* handle_event:
@@ -473,9 +472,11 @@ static int start_video(void)
  */
 static int display_thread(void *unused)
 {
-   int ok = start_video();
+   int ok;
 
    (void)unused;
+   thread_id = SDL_ThreadID();
+   ok = start_video();
    SDL_LockMutex(lock);
    request_ok = ok;
    request_done = TRUE;
@@ -530,7 +531,6 @@ int _desktop_display_start(char *why, int size)
       say(why, size, "%s%s", "cannot start the display thread: ", SDL_GetError());
       return FALSE;
    }
-   thread_id = SDL_GetThreadID(thread);
    SDL_LockMutex(lock);
    while (!request_done)
       SDL_CondWait(answer, lock);
@@ -556,25 +556,38 @@ void _desktop_display_stop(void)
    thread = NULL;
 }
 
+/* end_at_once:
+ *  An exit() made on the display thread is the display gone: the X library
+ *  ends a program whose connection broke that way, having said so. The
+ *  process ends there and then, before the library's exit handling takes
+ *  the screen from under the game's thread.
+ */
+static void end_at_once(void)
+{
+   if (thread && SDL_ThreadID() == thread_id) {
+      fflush(stderr);
+      _Exit(1);
+   }
+}
+
 /* _desktop_display_open:
- *  Opens the w x h picture: the colour table and the copy handed over, then
+ *  Opens the w x h picture: the copy handed over and its conversion, then
  *  the window.
  */
 int _desktop_display_open(int w, int h, int full, char *why, int size)
 {
-   int c;
+   static int exit_watched;
 
+   /* Made after the library's own exit handling, so that it comes first. */
+   if (!exit_watched)
+      exit_watched = atexit(end_at_once) == 0;
    handed_pixels = malloc((size_t)w * h * sizeof(uint16_t));
-   argb_of = malloc(65536 * sizeof(uint32_t));
-   if (!handed_pixels || !argb_of) {
+   to_32_bits = _get_colorconv_blitter(16, 32);
+   if (!handed_pixels || !to_32_bits) {
       _desktop_display_close();
       say(why, size, "%s%s", "Not enough memory", "");
       return FALSE;
    }
-   /* the colours as the library reads them */
-   for (c = 0; c < 65536; c++)
-      argb_of[c] = 0xFF000000u | ((uint32_t)getr16(c) << 16) | ((uint32_t)getg16(c) << 8) |
-                   (uint32_t)getb16(c);
    picture_w = w;
    picture_h = h;
    SDL_LockMutex(lock);
@@ -597,9 +610,10 @@ void _desktop_display_close(void)
 {
    ask(CLOSE);
    free(handed_pixels);
-   free(argb_of);
    handed_pixels = NULL;
-   argb_of = NULL;
+   if (to_32_bits)
+      _release_colorconv_blitter(to_32_bits);
+   to_32_bits = NULL;
 }
 
 /* _desktop_display_hand_over:

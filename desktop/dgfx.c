@@ -41,6 +41,25 @@ static void desktop_release(BITMAP *bmp)
       _desktop_display_hand_over(screen_pixels);
 }
 
+/* use_desktop_pixel_layout:
+ *  Lays pixels out as a desktop's 24-bit visual has them, red highest, as
+ *  the library's X11 driver does: pictures loaded after the mode is set
+ *  take this layout, and the library's colour conversion turns the screen
+ *  into the display's 32-bit pixels with the X11 driver's very colours.
+ */
+static void use_desktop_pixel_layout(void)
+{
+   _rgb_r_shift_15 = 10;
+   _rgb_g_shift_15 = 5;
+   _rgb_b_shift_15 = 0;
+   _rgb_r_shift_16 = 11;
+   _rgb_g_shift_16 = 5;
+   _rgb_b_shift_16 = 0;
+   _rgb_r_shift_24 = _rgb_r_shift_32 = 16;
+   _rgb_g_shift_24 = _rgb_g_shift_32 = 8;
+   _rgb_b_shift_24 = _rgb_b_shift_32 = 0;
+}
+
 /* make_screen:
  *  Makes the screen, a w x h 16-bit linear bitmap, and the display's
  *  picture for it, full screen or in a window.
@@ -60,6 +79,7 @@ static BITMAP *make_screen(GFX_DRIVER *driver, int w, int h, int v_w, int v_h, i
       ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE, get_config_text("Resolution not supported"));
       return NULL;
    }
+   use_desktop_pixel_layout();
    screen_pixels = calloc((size_t)w * h, sizeof(uint16_t));
    if (!screen_pixels) {
       ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE, get_config_text("Not enough memory"));
