@@ -26,6 +26,10 @@
 #include "allegro/internal/aintern.h"
 #include "aintdesk.h"
 
+#ifdef SDL_VIDEO_DRIVER_X11
+#include <X11/Xlib.h>
+#endif
+
 #define DEFAULT_REFRESH_HZ 60 /* where the display does not say its rate */
 #define EVENT_WAIT_MS 4       /* the longest the thread waits between looks at its events */
 #define TITLE_BAR_ALLOWANCE 48 /* room left for a window's title bar where its size is unknown */
@@ -303,14 +307,29 @@ static void show(void)
 
 /* display_lost:
  *  The display went away under the game (the compositor or the X server
- *  ended): says so and ends the game at once, as a lost X connection does.
+ *  ended): says so in one line and ends the game at once, before anything
+ *  else can touch what is gone.
  */
-static void display_lost(void)
+static void display_lost(const char *display)
 {
-   fprintf(stderr, "%s: the display was lost\n", _desktop_program_name());
+   fprintf(stderr, "%s: the display was lost (%s went away)\n", _desktop_program_name(), display);
    fflush(stderr);
    _Exit(1);
 }
+
+#ifdef SDL_VIDEO_DRIVER_X11
+/* x_connection_lost:
+ *  The X library's word that the connection to the X server broke.
+ */
+static int x_connection_lost(Display *d)
+{
+   char display[128];
+
+   snprintf(display, sizeof(display), "the X server %s", DisplayString(d));
+   display_lost(display);
+   return 0;
+}
+#endif
 
 /* handle_event:
  *  One of the window's events: keys to the keyboard driver, Alt+Enter and
@@ -358,7 +377,7 @@ static void handle_event(const SDL_Event *e)
       case SDL_QUIT:
          /* Closing the window does not quit (see the hints); SDL's signal
           * handlers are off: this is the display gone. */
-         display_lost();
+         display_lost("the Wayland compositor");
          break;
       default:
          _desktop_pad_event(e);
@@ -462,6 +481,10 @@ static int start_video(void)
                SDL_GetError());
       return FALSE;
    }
+#ifdef SDL_VIDEO_DRIVER_X11
+   if (strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0)
+      XSetIOErrorHandler(x_connection_lost);
+#endif
    SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER); /* the game plays without pads */
    return TRUE;
 }
@@ -557,10 +580,9 @@ void _desktop_display_stop(void)
 }
 
 /* end_at_once:
- *  An exit() made on the display thread is the display gone: the X library
- *  ends a program whose connection broke that way, having said so. The
- *  process ends there and then, before the library's exit handling takes
- *  the screen from under the game's thread.
+ *  An exit() made on the display thread, by SDL or a library under it, is
+ *  the display gone: the process ends there and then, before the library's
+ *  exit handling takes the screen from under the game's thread.
  */
 static void end_at_once(void)
 {

@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++ make cmake pkg-config liballegro4-dev libsdl2-dev) # the game
+packages=(g++ make cmake pkg-config liballegro4-dev libsdl2-dev libx11-dev) # the game
 if [ "${1:-}" = --tests ]; then
   shift
   packages+=(

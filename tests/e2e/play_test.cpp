@@ -16,6 +16,8 @@
 
 namespace {
 
+// The picture's size.
+constexpr int BUFFER_W_PX = 1024, BUFFER_H_PX = 768;
 const std::string GAME = COINFLIGHT_EXE;
 const std::string GAME_DIR = GAME.substr(0, GAME.rfind('/')); // the pictures sit beside it
 const std::string DATA = COINFLIGHT_DATA;
@@ -53,20 +55,21 @@ class Play : public ::testing::Test {
 protected:
   void SetUp() override {
     std::string why;
-    ASSERT_TRUE(x.start(&why, depth)) << why;
+    ASSERT_TRUE(x.start(&why, depth, std::to_string(screen_w) + "x" + std::to_string(screen_h)))
+        << why;
   }
 
   // Starts the game in `dir` and waits for its window to show the sky.
   void launch(const std::string &dir = GAME_DIR, const std::string &command = GAME) {
     ASSERT_TRUE(game.start(command, dir, x.name(), EMULATOR));
-    win = find_game_window(x.dpy, window_deadline);
+    win = find_game_window(x.dpy, window_deadline, screen_w, screen_h);
     for (int i = 0; i < restarts && !win && game.running(); i++) {
       restart(game);
       ASSERT_TRUE(game.start(command, dir, x.name(), EMULATOR));
-      win = find_game_window(x.dpy, window_deadline);
+      win = find_game_window(x.dpy, window_deadline, screen_w, screen_h);
     }
-    ASSERT_NE(win, 0u) << "no 1024x768 window appeared; " << what_shows(game);
-    ASSERT_TRUE(wait_until(20, [&] { return !near(shot().at(512, 50), 0, 0, 0, 8); }))
+    ASSERT_NE(win, 0u) << "no window filling the screen appeared; " << what_shows(game);
+    ASSERT_TRUE(wait_until(20, [&] { return !near(shot().at(screen_w / 2, 50), 0, 0, 0, 8); }))
         << "the sky never showed";
     started = now();
   }
@@ -129,6 +132,7 @@ protected:
   }
 
   int depth = 24;              // of the X screen
+  int screen_w = 1024, screen_h = 768;
   double window_deadline = 20; // seconds the game may take to show its window
   int restarts = 0;            // starts made again when no window comes
   XServer x;
@@ -157,6 +161,27 @@ protected:
     EXPECT_EQ(system("wineserver -k"), 0);
   }
 };
+
+// The game on a larger X screen than its picture: full screen at the
+// screen's own size, the picture as large as fits with its shape, centred.
+struct ScreenSize {
+  int w, h;
+  int picture_x, picture_w; // where the picture stands across the screen
+};
+
+class PlayScaled : public Play, public ::testing::WithParamInterface<ScreenSize> {
+protected:
+  PlayScaled() {
+    screen_w = GetParam().w;
+    screen_h = GetParam().h;
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(Screens, PlayScaled,
+                         ::testing::Values(ScreenSize{2048, 1536, 0, 2048}, ScreenSize{1920, 1080, 240, 1440}),
+                         [](const ::testing::TestParamInfo<ScreenSize> &i) {
+                           return std::to_string(i.param.w) + "x" + std::to_string(i.param.h);
+                         });
 
 } // namespace
 
@@ -391,4 +416,59 @@ TEST_F(WindowsPlay, UnzippedReleasePlaysUnderWine) {
   const std::string err = no_sky.err();
   EXPECT_NE(err.find("cannot load \"skypic.bmp\" from "), std::string::npos) << err;
   EXPECT_NE(err.find(":\\"), std::string::npos) << "a Windows path: " << err;
+}
+
+// At twice the picture's size each of its pixels is a 2x2 block of one
+// colour; on a wide screen the picture fills the height, centred, with black
+// bars beside it. The game-over panel stands where the picture has it, and
+// Enter and Esc play as at 1024x768.
+TEST_P(PlayScaled, PictureFillsTheScreenWithItsShape) {
+  const ScreenSize &s = GetParam();
+  launch();
+  const auto x_of = [&](int px) { return s.picture_x + px * s.picture_w / BUFFER_W_PX; };
+  const auto y_of = [&](int py) { return py * s.h / BUFFER_H_PX; };
+  key_down(x.dpy, XK_Up);
+  const bool over = wait_until(10, [&] { return near(shot().at(x_of(320), y_of(384)), 22, 32, 74); });
+  key_up(x.dpy, XK_Up);
+  ASSERT_TRUE(over) << "no game-over panel where the picture has it";
+
+  const Shot shown = shot();
+  int left = s.w, right = -1, top = s.h, bottom = -1;
+  for (int y = 0; y < s.h; y++)
+    for (int px = 0; px < s.w; px++)
+      if (!near(shown.at(px, y), 0, 0, 0, 4)) {
+        left = std::min(left, px);
+        right = std::max(right, px);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+  EXPECT_EQ(left, s.picture_x);
+  EXPECT_EQ(right, s.picture_x + s.picture_w - 1);
+  EXPECT_EQ(top, 0);
+  EXPECT_EQ(bottom, s.h - 1);
+  if (s.picture_w == 2 * BUFFER_W_PX) {
+    int uneven = 0;
+    for (int y = 0; y < s.h; y += 2)
+      for (int px = 0; px < s.w; px += 2) {
+        const Rgb c = shown.at(px, y);
+        uneven += !near(shown.at(px + 1, y), c.r, c.g, c.b, 0) ||
+                  !near(shown.at(px, y + 1), c.r, c.g, c.b, 0) ||
+                  !near(shown.at(px + 1, y + 1), c.r, c.g, c.b, 0);
+      }
+    EXPECT_EQ(uneven, 0) << "picture pixels that are not 2x2 blocks of one colour";
+  }
+  dismiss_game_over();
+  quit_with_esc();
+}
+
+// When the display goes away under the game (the X server ends), the game
+// ends at once with status 1 and one line on stderr.
+TEST_F(Play, LosingTheDisplayEndsTheGame) {
+  launch();
+  x.kill_server();
+  int status = -1;
+  ASSERT_TRUE(game.wait_exit(10, &status)) << "the game outlived its display";
+  EXPECT_EQ(status, 1);
+  const std::string err = game.err();
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << "one line: " << err;
 }

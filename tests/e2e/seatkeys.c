@@ -65,7 +65,7 @@ static int code_of(const char *name) {
   static const struct {
     const char *name;
     int code;
-  } keys[] = {{"esc", 1}, {"enter", 28}, {"up", 103}, {"down", 108}};
+  } keys[] = {{"esc", 1}, {"enter", 28}, {"alt", 56}, {"f11", 87}, {"up", 103}, {"down", 108}};
   for (size_t i = 0; i < sizeof keys / sizeof keys[0]; i++)
     if (strcmp(name, keys[i].name) == 0)
       return keys[i].code;
@@ -111,6 +111,8 @@ int main(void) {
   }
   wl_proxy_marshal(keyboard, KEYMAP, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd, (uint32_t)size);
   wl_display_roundtrip(display);
+  // A virtual keyboard says which modifiers its keys hold down itself.
+  struct xkb_state *state = xkb_state_new(keymap);
 
   char line[64], action[16], name[16];
   while (fgets(line, sizeof line, stdin)) {
@@ -123,6 +125,10 @@ int main(void) {
     const int pressed = strcmp(action, "down") == 0;
     wl_proxy_marshal(keyboard, KEY, now_ms(), (uint32_t)code,
                      pressed ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
+    if (xkb_state_update_key(state, (xkb_keycode_t)code + 8, pressed ? XKB_KEY_DOWN : XKB_KEY_UP) &
+        XKB_STATE_MODS_DEPRESSED)
+      wl_proxy_marshal(keyboard, MODIFIERS, xkb_state_serialize_mods(state, XKB_STATE_MODS_DEPRESSED),
+                       0u, 0u, 0u);
     wl_display_roundtrip(display);
   }
   wl_proxy_marshal(keyboard, DESTROY);

@@ -45,7 +45,7 @@ static void stop_process(pid_t pid) {
 // failure in the request's result, rather than the process being ended.
 static int ignore_x_error(Display *, XErrorEvent *) { return 0; }
 
-bool XServer::start(std::string *why, int depth) {
+bool XServer::start(std::string *why, int depth, const std::string &size) {
   int fds[2];
   if (pipe(fds) != 0) {
     *why = "pipe failed";
@@ -58,7 +58,7 @@ bool XServer::start(std::string *why, int depth) {
     dup2(devnull, 1);
     dup2(devnull, 2);
     const std::string fd = std::to_string(fds[1]);
-    const std::string screen = "1024x768x" + std::to_string(depth);
+    const std::string screen = size + "x" + std::to_string(depth);
     execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
            "tcp", "-noreset", static_cast<char *>(nullptr));
     _exit(127);
@@ -95,8 +95,13 @@ bool XServer::start(std::string *why, int depth) {
   return true;
 }
 
+void XServer::kill_server() {
+  stop_process(pid_);
+  pid_ = -1;
+}
+
 XServer::~XServer() {
-  if (dpy)
+  if (dpy && pid_ > 0)
     XCloseDisplay(dpy);
   stop_process(pid_);
 }
@@ -114,12 +119,18 @@ bool GameProcess::start(const std::string &exe, const std::string &dir, const st
       unsetenv("DISPLAY");
     else
       setenv("DISPLAY", display.c_str(), 1);
+    for (const std::string &e : env)
+      putenv(const_cast<char *>(e.c_str()));
     dup2(open(out_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
     dup2(open(err_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-    if (emulator.empty())
-      execl(exe.c_str(), exe.c_str(), static_cast<char *>(nullptr));
-    else
-      execlp(emulator.c_str(), emulator.c_str(), exe.c_str(), static_cast<char *>(nullptr));
+    std::vector<char *> argv;
+    if (!emulator.empty())
+      argv.push_back(const_cast<char *>(emulator.c_str()));
+    argv.push_back(const_cast<char *>(exe.c_str()));
+    for (const std::string &a : args)
+      argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
     _exit(127);
   }
   return pid_ > 0;
@@ -195,9 +206,9 @@ static Window find_window(Display *dpy, double seconds,
   return found;
 }
 
-Window find_game_window(Display *dpy, double seconds) {
+Window find_game_window(Display *dpy, double seconds, int w, int h) {
   return find_window(dpy, seconds,
-                     [](const XWindowAttributes &a) { return a.width == 1024 && a.height == 768; });
+                     [&](const XWindowAttributes &a) { return a.width == w && a.height == h; });
 }
 
 Window find_small_window(Display *dpy, double seconds) {
@@ -208,7 +219,10 @@ Window find_small_window(Display *dpy, double seconds) {
 
 Shot grab(Display *dpy, Window win) {
   Shot s;
-  XImage *img = XGetImage(dpy, win, 0, 0, 1024, 768, AllPlanes, ZPixmap);
+  XWindowAttributes a;
+  if (!XGetWindowAttributes(dpy, win, &a))
+    return s;
+  XImage *img = XGetImage(dpy, win, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
   if (!img)
     return s;
   s.w = img->width;

@@ -28,9 +28,11 @@ public:
   XServer(const XServer &) = delete;
   XServer &operator=(const XServer &) = delete;
   ~XServer();
-  // Starts Xvfb with a 1024x768 screen of `depth` bits (24 or 16) and
-  // connects to it.
-  bool start(std::string *why, int depth = 24);
+  // Starts Xvfb with a screen of `size` ("1024x768") and `depth` bits (24
+  // or 16) and connects to it.
+  bool start(std::string *why, int depth = 24, const std::string &size = "1024x768");
+  // Ends the server, as a display that goes away under its programs.
+  void kill_server();
   const std::string &name() const { return display_name_; }
   Display *dpy = nullptr;
 
@@ -49,6 +51,8 @@ public:
   // DISPLAY set to `display` or unset when empty.
   bool start(const std::string &exe, const std::string &dir, const std::string &display,
              const std::string &emulator = "");
+  std::vector<std::string> args; // given to the program after its name
+  std::vector<std::string> env;  // "NAME=VALUE", set for the program
   // Waits up to `seconds` for the game to end; true and its exit status if so.
   bool wait_exit(double seconds, int *exit_status);
   bool running();
@@ -66,7 +70,7 @@ struct Rgb {
   int r, g, b;
 };
 
-// A picture of the game window, 1024 x 768.
+// A picture of the game window (or a compositor's output).
 struct Shot {
   int w = 0, h = 0;
   std::vector<Rgb> px;
@@ -77,8 +81,9 @@ struct Shot {
 // (the game's 16-bit colours come back widened to 24 bits).
 bool near(Rgb c, int r, int g, int b, int tolerance = 12);
 
-// Finds the game's mapped 1024x768 window, waiting up to `seconds`.
-Window find_game_window(Display *dpy, double seconds);
+// Finds the game's mapped window of w x h (1024x768 unless said), waiting
+// up to `seconds`.
+Window find_game_window(Display *dpy, double seconds, int w = 1024, int h = 768);
 
 // Finds a mapped top-level window of a message box's size (larger than
 // 100x50, smaller than 640x400), waiting up to `seconds`, and gives it the
