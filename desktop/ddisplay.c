@@ -124,14 +124,16 @@ static void first_window_size(int *w, int *h)
 static void set_full_screen(int full)
 {
    full_screen = full;
-   SDL_SetWindowFullscreen(window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-   SDL_ShowCursor(full ? SDL_DISABLE : SDL_ENABLE);
    if (!full) {
+      /* the size the window is to have once out of full screen */
       int w, h;
       first_window_size(&w, &h);
       SDL_SetWindowSize(window, w, h);
-      SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
    }
+   SDL_SetWindowFullscreen(window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+   SDL_ShowCursor(full ? SDL_DISABLE : SDL_ENABLE);
+   if (!full)
+      SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
 /* frame_period:

@@ -131,7 +131,7 @@ protected:
     p.wait_exit(10, &status);
   }
 
-  int depth = 24;              // of the X screen
+  int depth = 24; // of the X screen
   int screen_w = 1024, screen_h = 768;
   double window_deadline = 20; // seconds the game may take to show its window
   int restarts = 0;            // starts made again when no window comes
@@ -178,7 +178,8 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(Screens, PlayScaled,
-                         ::testing::Values(ScreenSize{2048, 1536, 0, 2048}, ScreenSize{1920, 1080, 240, 1440}),
+                         ::testing::Values(ScreenSize{2048, 1536, 0, 2048},
+                                           ScreenSize{1920, 1080, 240, 1440}),
                          [](const ::testing::TestParamInfo<ScreenSize> &i) {
                            return std::to_string(i.param.w) + "x" + std::to_string(i.param.h);
                          });
@@ -428,7 +429,8 @@ TEST_P(PlayScaled, PictureFillsTheScreenWithItsShape) {
   const auto x_of = [&](int px) { return s.picture_x + px * s.picture_w / BUFFER_W_PX; };
   const auto y_of = [&](int py) { return py * s.h / BUFFER_H_PX; };
   key_down(x.dpy, XK_Up);
-  const bool over = wait_until(10, [&] { return near(shot().at(x_of(320), y_of(384)), 22, 32, 74); });
+  const bool over =
+      wait_until(10, [&] { return near(shot().at(x_of(320), y_of(384)), 22, 32, 74); });
   key_up(x.dpy, XK_Up);
   ASSERT_TRUE(over) << "no game-over panel where the picture has it";
 

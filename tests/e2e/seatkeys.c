@@ -127,8 +127,8 @@ int main(void) {
                      pressed ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
     if (xkb_state_update_key(state, (xkb_keycode_t)code + 8, pressed ? XKB_KEY_DOWN : XKB_KEY_UP) &
         XKB_STATE_MODS_DEPRESSED)
-      wl_proxy_marshal(keyboard, MODIFIERS, xkb_state_serialize_mods(state, XKB_STATE_MODS_DEPRESSED),
-                       0u, 0u, 0u);
+      wl_proxy_marshal(keyboard, MODIFIERS,
+                       xkb_state_serialize_mods(state, XKB_STATE_MODS_DEPRESSED), 0u, 0u, 0u);
     wl_display_roundtrip(display);
   }
   wl_proxy_marshal(keyboard, DESTROY);

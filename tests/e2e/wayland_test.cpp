@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
-// The installed game on a Wayland desktop, through Xwayland: sway, headless,
-// on the wide and HiDPI outputs players have. The picture is read back through
-// the compositor (grim) and the keys come through its seat (seatkeys), as a
-// player's screen and keyboard would. The install check runs this as an
-// ordinary user with COINFLIGHT_INSTALLED naming the command.
+// The installed game on a Wayland desktop: sway, headless, on the outputs
+// players have, wide, small, fractionally scaled and HiDPI. The game draws on
+// the compositor natively, as in any Wayland session, and once through
+// Xwayland, as where SDL_VIDEODRIVER asks for X11. The picture is read back
+// through the compositor (grim) and the keys come through its seat
+// (seatkeys), as a player's screen and keyboard would. The install check runs
+// this as an ordinary user with COINFLIGHT_INSTALLED naming the command.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -17,6 +19,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "xsession.h"
 
@@ -25,9 +28,12 @@ namespace {
 const std::string SEATKEYS = COINFLIGHT_SEATKEYS;
 constexpr double TAP_SECONDS = 0.15; // a player's short press
 
-// The inside of the game-over panel: 410 x 154 navy pixels in the picture.
+// The picture's shape, and the inside of the game-over panel: 410 x 154 navy
+// pixels in the picture.
+constexpr double PICTURE_SHAPE = 4.0 / 3.0;
 constexpr double PANEL_SHAPE = 410.0 / 154.0;
-constexpr double SHAPE_TOLERANCE = 0.03;
+constexpr double PICTURE_TOLERANCE = 0.01; // of the picture's size and shape on the output
+constexpr double PANEL_TOLERANCE = 0.03;   // of the panel's shape, a few pixels tall
 // sway's grey where no window is: the middle of the output, where the game's
 // window goes, shows it until the game is up.
 constexpr int BACKGROUND = 63;
@@ -55,7 +61,7 @@ public:
     }
   }
 
-  bool start(const std::string &mode, int scale, std::string *why) {
+  bool start(const std::string &mode, const std::string &scale, std::string *why) {
     dir_ = temp_dir();
     chmod(dir_.c_str(), 0700);
     // The X display sway gives its clients is read from the environment its
@@ -122,6 +128,10 @@ public:
   }
 
   const std::string &x_display() const { return x_; }
+  // What a program of this desktop's session has in its environment.
+  std::vector<std::string> session_env() const {
+    return {"XDG_RUNTIME_DIR=" + dir_, "WAYLAND_DISPLAY=" + wayland_};
+  }
   std::string log() const {
     std::stringstream text;
     text << std::ifstream(dir_ + "/sway.log").rdbuf();
@@ -150,6 +160,14 @@ public:
     wait_until(TAP_SECONDS, [] { return false; });
     up(key);
   }
+  // Alt held, Enter tapped, Alt let go, a player's moment apart.
+  void alt_enter() {
+    down("alt");
+    wait_until(TAP_SECONDS, [] { return false; });
+    tap("enter");
+    wait_until(TAP_SECONDS, [] { return false; });
+    up("alt");
+  }
 
 private:
   void send(const char *action, const char *key) {
@@ -159,11 +177,12 @@ private:
   FILE *pipe_;
 };
 
-Box panel(const Shot &s) {
+// The box around every pixel of the output that `wanted` picks.
+Box box_of(const Shot &s, const std::function<bool(Rgb)> &wanted) {
   Box b{s.w, s.h, -1, -1};
   for (int y = 0; y < s.h; y++)
     for (int x = 0; x < s.w; x++)
-      if (near(s.at(x, y), 22, 32, 74)) {
+      if (wanted(s.at(x, y))) {
         b.x0 = std::min(b.x0, x);
         b.x1 = std::max(b.x1, x);
         b.y0 = std::min(b.y0, y);
@@ -172,23 +191,60 @@ Box panel(const Shot &s) {
   return b;
 }
 
+// The navy inside of the game-over panel: the rows that hold a run of it at
+// least PANEL_ROW long (a scaled edge elsewhere may come out navy here and
+// there), across the navy in them.
+Box panel(const Shot &s) {
+  constexpr int PANEL_ROW = 100;
+  Box b{s.w, s.h, -1, -1};
+  for (int y = 0; y < s.h; y++) {
+    int run = 0, longest = 0, x0 = s.w, x1 = -1;
+    for (int x = 0; x < s.w; x++) {
+      run = near(s.at(x, y), 22, 32, 74) ? run + 1 : 0;
+      if (run > longest) {
+        longest = run;
+        x1 = x;
+        x0 = x - run + 1;
+      }
+    }
+    if (longest >= PANEL_ROW) {
+      b.x0 = std::min(b.x0, x0);
+      b.x1 = std::max(b.x1, x1);
+      b.y0 = std::min(b.y0, y);
+      b.y1 = std::max(b.y1, y);
+    }
+  }
+  return b;
+}
+
+// The picture on a full-screen output: all that is not black.
+Box picture(const Shot &s) {
+  return box_of(s, [](Rgb c) { return !near(c, 0, 0, 0, 6); });
+}
+
+double shape(const Box &b) { return static_cast<double>(b.w()) / b.h(); }
+
 } // namespace
 
-// On a wide output, a 16:10 one and a 4K one at scale 2, the game's picture
-// keeps its shape: the game-over panel, brought up by holding Up until the
-// first coin is missed, is as wide for its height as in the picture. A short
-// Enter leaves the panel, and Esc quits with status 0.
-TEST(Wayland, InstalledGameKeepsItsShapeAndPlaysFromTheSeatsKeyboard) {
+// Full screen on every output: the picture fills the output's height with its
+// shape, centred, nothing cut off and nothing around it but black. A short
+// Enter leaves the game-over panel; Alt+Enter over the panel makes a window
+// that keeps the picture's shape and leaves the panel up (its Enter never
+// reaches the game), a second Alt+Enter goes back; Esc quits with status 0.
+TEST(Wayland, InstalledGameFillsEveryOutputAndPlaysFromTheSeatsKeyboard) {
   const char *installed = getenv("COINFLIGHT_INSTALLED");
   if (!installed)
     GTEST_SKIP() << "run by the install checks";
   ASSERT_NE(geteuid(), 0u) << "a desktop's player is not root";
   struct Output {
-    const char *mode;
-    int scale;
-  } const outputs[] = {{"1920x1080", 1}, {"1920x1200", 1}, {"3840x2160", 2}};
+    const char *mode, *scale;
+    bool through_xwayland;
+  } const outputs[] = {{"1920x1080", "1", false},   {"1366x768", "1", false},
+                       {"1920x1080", "1.5", false}, {"2560x1600", "2", false},
+                       {"3840x2160", "2", false},   {"1920x1080", "1", true}};
   for (const Output &o : outputs) {
-    SCOPED_TRACE(std::string(o.mode) + " at scale " + std::to_string(o.scale));
+    SCOPED_TRACE(std::string(o.mode) + " at scale " + o.scale +
+                 (o.through_xwayland ? " through Xwayland" : ""));
     Sway sway;
     std::string why;
     ASSERT_TRUE(sway.start(o.mode, o.scale, &why)) << why;
@@ -199,25 +255,56 @@ TEST(Wayland, InstalledGameKeepsItsShapeAndPlaysFromTheSeatsKeyboard) {
     wait_until(1.0, [] { return false; });
 
     GameProcess game;
+    game.env = sway.session_env();
+    if (o.through_xwayland)
+      game.env.push_back("SDL_VIDEODRIVER=x11");
     ASSERT_TRUE(game.start(installed, temp_dir(), sway.x_display()));
+    Shot s;
     ASSERT_TRUE(wait_until(30,
                            [&] {
-                             const Shot s = sway.screenshot();
+                             s = sway.screenshot();
                              return s.w > 0 && !near(s.at(s.w / 2, s.h / 2), BACKGROUND, BACKGROUND,
                                                      BACKGROUND, 8);
                            }))
         << "the game never showed; stderr: " << game.err() << "; sway: " << sway.log();
+    wait_until(0.5, [] { return false; }); // the compositor settles on full screen
+    s = sway.screenshot();
+    const Box shown = picture(s);
+    std::printf("[ picture  ] %s scale %s%s: %dx%d at (%d, %d) on %dx%d\n", o.mode, o.scale,
+                o.through_xwayland ? " (Xwayland)" : "", shown.w(), shown.h(), shown.x0, shown.y0,
+                s.w, s.h);
+    EXPECT_NEAR(static_cast<double>(shown.h()) / s.h, 1.0, PICTURE_TOLERANCE)
+        << "the picture fills the output's height";
+    EXPECT_NEAR(shape(shown) / PICTURE_SHAPE, 1.0, PICTURE_TOLERANCE) << "and keeps its shape";
+    EXPECT_NEAR(shown.x0, s.w - 1 - shown.x1, 2) << "in the middle";
 
     keys.down("up");
-    Box box;
-    const bool over = wait_until(30, [&] { return !(box = panel(sway.screenshot())).empty(); });
+    Box full;
+    const bool over = wait_until(30, [&] { return !(full = panel(sway.screenshot())).empty(); });
     keys.up("up");
     ASSERT_TRUE(over) << "no game-over panel; stderr: " << game.err();
-    const double shape = static_cast<double>(box.w()) / box.h();
-    EXPECT_NEAR(shape / PANEL_SHAPE, 1.0, SHAPE_TOLERANCE)
-        << "the panel's inside is " << box.w() << "x" << box.h() << " on the output";
-    std::printf("[ panel    ] %s scale %d: %dx%d at (%d, %d)\n", o.mode, o.scale, box.w(), box.h(),
-                box.x0, box.y0);
+    EXPECT_NEAR(shape(full) / PANEL_SHAPE, 1.0, PANEL_TOLERANCE)
+        << "the panel's inside is " << full.w() << "x" << full.h() << " on the output";
+
+    if (!o.through_xwayland) {
+      // Alt+Enter: a window, smaller than the full screen, the panel still up.
+      // (sway tiles windows; through its Xwayland an X window leaving full
+      // screen is told the output's whole size again, so that case is left
+      // to the X11 desktops.)
+      keys.alt_enter();
+      Box windowed;
+      EXPECT_TRUE(wait_until(10, [&] {
+        windowed = panel(sway.screenshot());
+        return !windowed.empty() && windowed.w() < full.w();
+      })) << "Alt+Enter made no window, or its Enter reached the game";
+      if (!windowed.empty()) {
+        EXPECT_NEAR(shape(windowed) / PANEL_SHAPE, 1.0, PANEL_TOLERANCE)
+            << "the panel's inside is " << windowed.w() << "x" << windowed.h() << " in the window";
+      }
+      keys.alt_enter();
+      EXPECT_TRUE(wait_until(10, [&] { return panel(sway.screenshot()).w() == full.w(); }))
+          << "a second Alt+Enter did not go back to full screen";
+    }
 
     keys.tap("enter");
     EXPECT_TRUE(wait_until(10, [&] { return panel(sway.screenshot()).empty(); }))

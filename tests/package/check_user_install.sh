@@ -4,10 +4,11 @@
 # command: built with dpkg-buildpackage (nocheck: the tests have run),
 # lintian-clean, installed with apt-get, the installed /usr/games/coinflight
 # played from an unrelated folder on a private X server (first frame, Up,
-# Esc quits with 0) and, by an ordinary user, on a Wayland desktop through
-# Xwayland (sway, headless, on wide and HiDPI outputs: the picture keeps its
-# shape and the seat's keyboard plays it), purged, and the root's files then
-# exactly as before.
+# Esc quits with 0) and, by an ordinary user, on a Wayland desktop (sway,
+# headless, natively on wide, small, fractionally scaled and HiDPI outputs
+# and once through Xwayland: full screen, the picture filling the height with
+# its shape, Alt+Enter to a window and back, the seat's keyboard playing it),
+# purged, and the root's files then exactly as before.
 #   tests/package/check_user_install.sh E2E_TESTS_BINARY [DEB | OUT_DIR]
 # Given a DEB (built elsewhere: on Debian 12 for Debian 13, or for arm64),
 # that one is installed instead; given a folder, the package is built there
@@ -88,7 +89,7 @@ if [ -z "$emulator" ]; then
     "$e2e" --gtest_filter='Wayland.*' 2>&1) ||
     { echo "$out"; fail "the installed game did not play on a Wayland desktop"; }
   grep -q 'PASSED  \] 1 test' <<<"$out" || { echo "$out"; fail "the installed game was not tried on Wayland"; }
-  grep '^\[ panel' <<<"$out"
+  grep '^\[ picture' <<<"$out"
   rm -rf "$home"
 fi
 apt-get purge -y -q --autoremove coinflight >>"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get purge"; }
