@@ -6,4 +6,4 @@
 # install under any prefix works.
 here=$(dirname "$(readlink -f "$0")")
 cd "$here/../share/games/coinflight" || exit 1
-exec "$here/../libexec/coinflight/coinflight"
+exec "$here/../libexec/coinflight/coinflight" "$@"
