@@ -474,3 +474,18 @@ TEST_F(Play, LosingTheDisplayEndsTheGame) {
   const std::string err = game.err();
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << "one line: " << err;
 }
+
+// --window starts in a window rather than full screen: on a 1024x768 screen,
+// where the picture's own size leaves no room for a title bar, a window of
+// less than that, with the picture scaled into it whole. Esc quits.
+TEST_F(Play, WindowOptionStartsInAWindowThatFits) {
+  game.args = {"--window"};
+  screen_w = 960; // the window looked for: 768 less a title bar's room, at 4:3
+  screen_h = 720;
+  launch();
+  const Shot s = shot();
+  for (const auto &corner : {std::make_pair(0, 0), std::make_pair(959, 719)})
+    EXPECT_FALSE(near(s.at(corner.first, corner.second), 0, 0, 0, 8))
+        << "the picture reaches the window's corner at " << corner.first << ", " << corner.second;
+  quit_with_esc();
+}
