@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -26,6 +27,9 @@
 namespace {
 
 const std::string SEATKEYS = COINFLIGHT_SEATKEYS;
+const std::string GNOMEKEYS = COINFLIGHT_GNOMEKEYS;
+// The keysyms the GNOME test presses.
+constexpr unsigned KEYSYM_UP = 0xff52, KEYSYM_ENTER = 0xff0d, KEYSYM_ESC = 0xff1b;
 constexpr double TAP_SECONDS = 0.15; // a player's short press
 
 // The picture's shape, and the inside of the game-over panel: 410 x 154 navy
@@ -46,6 +50,26 @@ struct Box {
   int h() const { return y1 - y0 + 1; }
   bool empty() const { return x1 < x0; }
 };
+
+// A binary PPM picture, as grim and gnomekeys.py write them; empty if it is
+// not one.
+Shot read_ppm(FILE *f) {
+  Shot s;
+  int maxval = 0;
+  if (f && fscanf(f, "P6 %d %d %d", &s.w, &s.h, &maxval) == 3 && maxval == 255 && fgetc(f) != EOF) {
+    std::string raw(static_cast<size_t>(s.w) * s.h * 3, '\0');
+    if (fread(&raw[0], 1, raw.size(), f) == raw.size()) {
+      s.px.resize(static_cast<size_t>(s.w) * s.h);
+      for (size_t i = 0; i < s.px.size(); i++)
+        s.px[i] = {static_cast<unsigned char>(raw[3 * i]),
+                   static_cast<unsigned char>(raw[3 * i + 1]),
+                   static_cast<unsigned char>(raw[3 * i + 2])};
+    }
+  }
+  if (s.px.empty())
+    s.w = s.h = 0;
+  return s;
+}
 
 // sway on a headless output of a given mode and scale, with its Xwayland, in
 // a runtime folder of its own; ended with everything it started.
@@ -106,24 +130,10 @@ public:
 
   // The whole output, as the compositor shows it.
   Shot screenshot() const {
-    Shot s;
     FILE *f = client("grim -t ppm -", "r");
-    int maxval = 0;
-    if (f && fscanf(f, "P6 %d %d %d", &s.w, &s.h, &maxval) == 3 && maxval == 255 &&
-        fgetc(f) != EOF) {
-      std::string raw(static_cast<size_t>(s.w) * s.h * 3, '\0');
-      if (fread(&raw[0], 1, raw.size(), f) == raw.size()) {
-        s.px.resize(static_cast<size_t>(s.w) * s.h);
-        for (size_t i = 0; i < s.px.size(); i++)
-          s.px[i] = {static_cast<unsigned char>(raw[3 * i]),
-                     static_cast<unsigned char>(raw[3 * i + 1]),
-                     static_cast<unsigned char>(raw[3 * i + 2])};
-      }
-    }
+    const Shot s = read_ppm(f);
     if (f)
       pclose(f);
-    if (s.px.empty())
-      s.w = s.h = 0;
     return s;
   }
 
@@ -142,6 +152,162 @@ public:
 private:
   pid_t pid_ = -1;
   std::string dir_, wayland_, x_;
+};
+
+// A message bus of the session's own, ended with the test.
+class Bus {
+public:
+  ~Bus() {
+    if (pid_ > 0)
+      kill(pid_, SIGTERM);
+  }
+  bool start() {
+    FILE *f =
+        popen("dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1", "r");
+    char address[512] = "";
+    if (!f || fscanf(f, "%511s %d", address, &pid_) != 2)
+      pid_ = -1;
+    if (f)
+      pclose(f);
+    address_ = address;
+    return pid_ > 0;
+  }
+  const std::string &address() const { return address_; }
+
+private:
+  pid_t pid_ = -1;
+  std::string address_;
+};
+
+// GNOME Shell, headless, on a virtual monitor, with a session bus of its own
+// and a second one standing in for the system bus it needs to start.
+class GnomeShell {
+public:
+  ~GnomeShell() {
+    if (pid_ > 0) {
+      kill(-pid_, SIGTERM);
+      if (!wait_until(10, [&] { return waitpid(pid_, nullptr, WNOHANG) == pid_; })) {
+        kill(-pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+      }
+    }
+  }
+
+  bool start(const std::string &size, std::string *why) {
+    dir_ = temp_dir();
+    chmod(dir_.c_str(), 0700);
+    if (!session_.start() || !system_.start()) {
+      *why = "no dbus-daemon";
+      return false;
+    }
+    pid_ = fork();
+    if (pid_ == 0) {
+      setpgid(0, 0);
+      setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+      setenv("DBUS_SESSION_BUS_ADDRESS", session_.address().c_str(), 1);
+      setenv("DBUS_SYSTEM_BUS_ADDRESS", system_.address().c_str(), 1);
+      unsetenv("WAYLAND_DISPLAY");
+      unsetenv("DISPLAY");
+      dup2(open((dir_ + "/shell.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+      dup2(open("/dev/null", O_WRONLY), 1);
+      execlp("gnome-shell", "gnome-shell", "--wayland", "--headless", "--virtual-monitor",
+             size.c_str(), ("--wayland-display=" + std::string(WAYLAND_NAME)).c_str(),
+             static_cast<char *>(nullptr));
+      _exit(127);
+    }
+    struct stat st;
+    const bool up = wait_until(60, [&] {
+      return stat((dir_ + "/" + WAYLAND_NAME).c_str(), &st) == 0 &&
+             waitpid(pid_, nullptr, WNOHANG) == 0;
+    });
+    if (!up)
+      *why = "gnome-shell did not start: " + log();
+    return up;
+  }
+
+  std::vector<std::string> session_env() const {
+    return {"XDG_RUNTIME_DIR=" + dir_, "WAYLAND_DISPLAY=" + std::string(WAYLAND_NAME),
+            "DBUS_SESSION_BUS_ADDRESS=" + session_.address()};
+  }
+  std::string log() const {
+    std::stringstream text;
+    text << std::ifstream(dir_ + "/shell.log").rdbuf();
+    const std::string all = text.str();
+    return all.size() > 2000 ? all.substr(all.size() - 2000) : all;
+  }
+
+private:
+  static constexpr const char *WAYLAND_NAME = "coinflight-test";
+  pid_t pid_ = -1;
+  std::string dir_;
+  Bus session_, system_;
+};
+
+// A player's screen and keyboard on GNOME Shell: gnomekeys.py, which takes
+// screenshots through the shell and presses keys through Mutter's remote
+// desktop session, kept for the whole run.
+class GnomeKeys {
+public:
+  explicit GnomeKeys(const GnomeShell &shell) {
+    const std::vector<std::string> env = shell.session_env();
+    int in[2], out[2];
+    if (pipe(in) != 0 || pipe(out) != 0)
+      return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(in[0], 0);
+      dup2(out[1], 1);
+      close(in[1]);
+      close(out[0]);
+      for (const std::string &e : env)
+        putenv(const_cast<char *>(e.c_str()));
+      execl("/usr/bin/python3", "python3", GNOMEKEYS.c_str(), static_cast<char *>(nullptr));
+      _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    to_ = fdopen(in[1], "w");
+    from_ = fdopen(out[0], "r");
+    shot_ = temp_dir() + "/shot.ppm";
+  }
+  ~GnomeKeys() {
+    if (to_)
+      fclose(to_);
+    if (from_)
+      fclose(from_);
+    if (pid_ > 0)
+      waitpid(pid_, nullptr, 0);
+  }
+  // Sends a command and returns its answer ("ok", or why not).
+  std::string ask(const std::string &command) {
+    char answer[512] = "no answer";
+    if (!to_ || !from_ || fprintf(to_, "%s\n", command.c_str()) < 0 || fflush(to_) != 0 ||
+        !fgets(answer, sizeof answer, from_))
+      return "no answer";
+    answer[strcspn(answer, "\n")] = '\0';
+    return answer;
+  }
+  void down(unsigned keysym) { ask("down " + std::to_string(keysym)); }
+  void up(unsigned keysym) { ask("up " + std::to_string(keysym)); }
+  void tap(unsigned keysym) {
+    down(keysym);
+    wait_until(TAP_SECONDS, [] { return false; });
+    up(keysym);
+  }
+  Shot screenshot() {
+    if (ask("shot " + shot_) != "ok")
+      return Shot{};
+    FILE *f = fopen(shot_.c_str(), "rb");
+    const Shot s = read_ppm(f);
+    if (f)
+      fclose(f);
+    return s;
+  }
+
+private:
+  pid_t pid_ = -1;
+  FILE *to_ = nullptr, *from_ = nullptr;
+  std::string shot_;
 };
 
 // A keyboard on the compositor's seat, made once and kept for the whole run.
@@ -325,4 +491,61 @@ TEST(Wayland, InstalledGameFillsEveryOutputAndPlaysFromTheSeatsKeyboard) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(game.err(), "");
   }
+}
+
+// GNOME Shell at 1920x1080, the desktop most Debian players have: the game
+// comes up full screen over the top bar (1440x1080 in the middle, nothing else
+// showing), plays from keys sent through Mutter's remote desktop, and Esc
+// quits with status 0.
+TEST(Wayland, InstalledGameFillsGnomeShellsScreen) {
+  const char *installed = getenv("COINFLIGHT_INSTALLED");
+  if (!installed)
+    GTEST_SKIP() << "run by the install checks";
+  ASSERT_NE(geteuid(), 0u) << "a desktop's player is not root";
+  GnomeShell shell;
+  std::string why;
+  ASSERT_TRUE(shell.start("1920x1080", &why)) << why;
+  GnomeKeys keys(shell);
+  const std::string first = temp_dir() + "/first.ppm";
+  std::string answer;
+  ASSERT_TRUE(wait_until(30, [&] { return (answer = keys.ask("shot " + first)) == "ok"; }))
+      << "no remote desktop session: " << answer << "; shell: " << shell.log();
+  keys.tap(KEYSYM_ESC); // the shell starts in its Overview
+
+  GameProcess game;
+  game.env = shell.session_env();
+  ASSERT_TRUE(game.start(installed, temp_dir(), ""));
+  Box shown;
+  Shot s;
+  const bool full = wait_until(30, [&] {
+    s = keys.screenshot();
+    shown = picture(s);
+    return s.w == 1920 && shown.w() == 1440 && shown.h() == 1080;
+  });
+  std::printf("[ picture  ] GNOME Shell 1920x1080: %dx%d at (%d, %d) on %dx%d\n", shown.w(),
+              shown.h(), shown.x0, shown.y0, s.w, s.h);
+  ASSERT_TRUE(full) << "the game is not full screen over the top bar; stderr: " << game.err();
+  EXPECT_EQ(shown.x0, 240);
+  EXPECT_EQ(shown.y0, 0);
+
+  keys.down(KEYSYM_UP);
+  const bool over = wait_until(30, [&] { return !panel(keys.screenshot()).empty(); });
+  keys.up(KEYSYM_UP);
+  ASSERT_TRUE(over) << "no game-over panel; stderr: " << game.err();
+  keys.tap(KEYSYM_ENTER);
+  EXPECT_TRUE(wait_until(10, [&] { return panel(keys.screenshot()).empty(); }))
+      << "a short Enter was missed";
+
+  keys.down(KEYSYM_ESC);
+  int status = -1;
+  bool ended = game.wait_exit(0.5, &status);
+  if (!ended) {
+    keys.tap(KEYSYM_ENTER);
+    ended = game.wait_exit(0.5, &status);
+  }
+  keys.up(KEYSYM_ESC);
+  ended = ended || game.wait_exit(10, &status);
+  ASSERT_TRUE(ended) << "Esc did not end the game";
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(game.err(), "");
 }

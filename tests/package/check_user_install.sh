@@ -7,7 +7,8 @@
 # Esc quits with 0) and, by an ordinary user, on a Wayland desktop (sway,
 # headless, natively on wide, small, fractionally scaled and HiDPI outputs
 # and once through Xwayland: full screen, the picture filling the height with
-# its shape, Alt+Enter to a window and back, the seat's keyboard playing it),
+# its shape, Alt+Enter to a window and back, the seat's keyboard playing it;
+# and GNOME Shell, headless, at 1920x1080: full screen over the top bar),
 # purged, and the root's files then exactly as before.
 #   tests/package/check_user_install.sh E2E_TESTS_BINARY [DEB | OUT_DIR]
 # Given a DEB (built elsewhere: on Debian 12 for Debian 13, or for arm64),
@@ -88,7 +89,7 @@ if [ -z "$emulator" ]; then
   out=$(cd / && runuser -u "$player" -- env HOME="$home" COINFLIGHT_INSTALLED=$command \
     "$e2e" --gtest_filter='Wayland.*' 2>&1) ||
     { echo "$out"; fail "the installed game did not play on a Wayland desktop"; }
-  grep -q 'PASSED  \] 1 test' <<<"$out" || { echo "$out"; fail "the installed game was not tried on Wayland"; }
+  grep -q 'PASSED  \] 2 tests' <<<"$out" || { echo "$out"; fail "the installed game was not tried on sway and GNOME Shell"; }
   grep '^\[ picture' <<<"$out"
   rm -rf "$home"
 fi
