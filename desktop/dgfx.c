@@ -93,7 +93,7 @@ static BITMAP *make_screen(GFX_DRIVER *driver, int w, int h, int v_w, int v_h, i
    }
    driver->w = w;
    driver->h = h;
-   driver->vid_mem = w * h * 2;
+   driver->vid_mem = (long)w * h * 2;
    b = _make_bitmap(w, h, (uintptr_t)screen_pixels, driver, 16, w * 2);
    if (!b) {
       _desktop_display_close();
