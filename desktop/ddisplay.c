@@ -54,6 +54,7 @@ static SDL_atomic_t handed; /* a picture was handed over and is not shown yet */
 static SDL_atomic_t passes; /* releases of the screen so far */
 static SDL_atomic_t shown;  /* pictures shown so far */
 static uint16_t *handed_pixels;
+static uint16_t *shown_pixels; /* the picture last shown, kept by the display thread */
 static COLORCONV_BLITTER_FUNC *to_32_bits; /* the library's own, as its X11 driver has it */
 static int picture_w, picture_h;
 
@@ -64,6 +65,7 @@ static SDL_Renderer *renderer;
 static SDL_Texture *picture; /* the game's picture, pixel for pixel */
 static SDL_Texture *step;    /* the picture repeated to a whole multiple */
 static int step_n;
+static int must_show; /* the window needs drawing, whether or not the picture changed */
 static int full_screen;
 static Uint64 next_frame, frame_ticks;
 
@@ -124,6 +126,7 @@ static void first_window_size(int *w, int *h)
 static void set_full_screen(int full)
 {
    full_screen = full;
+   must_show = TRUE;
    if (!full) {
       /* the size the window is to have once out of full screen */
       int w, h;
@@ -209,6 +212,7 @@ static int open_window(int w, int h, int full)
    }
    full_screen = full;
    SDL_ShowCursor(full ? SDL_DISABLE : SDL_ENABLE);
+   must_show = TRUE;
    frame_ticks = frame_period();
    next_frame = SDL_GetPerformanceCounter();
    SDL_AtomicSet(&wanted, 1);
@@ -363,6 +367,7 @@ static void handle_event(const SDL_Event *e)
          _desktop_key_event(e->key.keysym.scancode, FALSE);
          break;
       case SDL_WINDOWEVENT:
+         must_show = TRUE; /* shown, exposed, resized, moved: drawn afresh */
          if (e->window.event == SDL_WINDOWEVENT_FOCUS_LOST)
             _desktop_release_keys();
          else if (e->window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED && window)
@@ -372,6 +377,7 @@ static void handle_event(const SDL_Event *e)
          break;
       case SDL_RENDER_TARGETS_RESET:
       case SDL_RENDER_DEVICE_RESET:
+         must_show = TRUE;
          if (step)
             SDL_DestroyTexture(step);
          step = NULL;
@@ -438,9 +444,16 @@ static void display_loop(void)
       SDL_UnlockMutex(lock);
 
       if (window && SDL_AtomicGet(&handed)) {
-         take_picture();
+         /* A picture like the last one (the game-over picture stands still)
+          * is not shown again unless the window needs drawing. */
+         const size_t bytes = (size_t)picture_w * picture_h * sizeof(uint16_t);
+         if (must_show || memcmp(handed_pixels, shown_pixels, bytes) != 0) {
+            memcpy(shown_pixels, handed_pixels, bytes);
+            take_picture();
+            show();
+            must_show = FALSE;
+         }
          SDL_AtomicSet(&handed, 0);
-         show();
          next_frame += frame_ticks;
       }
       now = SDL_GetPerformanceCounter();
@@ -606,8 +619,9 @@ int _desktop_display_open(int w, int h, int full, char *why, int size)
    if (!exit_watched)
       exit_watched = atexit(end_at_once) == 0;
    handed_pixels = malloc((size_t)w * h * sizeof(uint16_t));
+   shown_pixels = malloc((size_t)w * h * sizeof(uint16_t));
    to_32_bits = _get_colorconv_blitter(16, 32);
-   if (!handed_pixels || !to_32_bits) {
+   if (!handed_pixels || !shown_pixels || !to_32_bits) {
       _desktop_display_close();
       say(why, size, "%s%s", "Not enough memory", "");
       return FALSE;
@@ -634,7 +648,8 @@ void _desktop_display_close(void)
 {
    ask(CLOSE);
    free(handed_pixels);
-   handed_pixels = NULL;
+   free(shown_pixels);
+   handed_pixels = shown_pixels = NULL;
    if (to_32_bits)
       _release_colorconv_blitter(to_32_bits);
    to_32_bits = NULL;
