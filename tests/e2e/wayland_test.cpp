@@ -49,7 +49,25 @@ struct Box {
   int w() const { return x1 - x0 + 1; }
   int h() const { return y1 - y0 + 1; }
   bool empty() const { return x1 < x0; }
+  // Widens the box to hold columns xa to xb of row y.
+  void widen(int xa, int xb, int y) {
+    x0 = std::min(x0, xa);
+    x1 = std::max(x1, xb);
+    y0 = std::min(y0, y);
+    y1 = std::max(y1, y);
+  }
 };
+
+// Ends a process group started for a test, and waits for its leader.
+void stop_group(pid_t pid, double seconds) {
+  if (pid <= 0)
+    return;
+  kill(-pid, SIGTERM);
+  if (!wait_until(seconds, [&] { return waitpid(pid, nullptr, WNOHANG) == pid; })) {
+    kill(-pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+}
 
 // A binary PPM picture, as grim and gnomekeys.py write them; empty if it is
 // not one.
@@ -75,15 +93,7 @@ Shot read_ppm(FILE *f) {
 // a runtime folder of its own; ended with everything it started.
 class Sway {
 public:
-  ~Sway() {
-    if (pid_ > 0) {
-      kill(-pid_, SIGTERM);
-      if (!wait_until(5, [&] { return waitpid(pid_, nullptr, WNOHANG) == pid_; })) {
-        kill(-pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-      }
-    }
-  }
+  ~Sway() { stop_group(pid_, 5); }
 
   bool start(const std::string &mode, const std::string &scale, std::string *why) {
     dir_ = temp_dir();
@@ -183,15 +193,7 @@ private:
 // and a second one standing in for the system bus it needs to start.
 class GnomeShell {
 public:
-  ~GnomeShell() {
-    if (pid_ > 0) {
-      kill(-pid_, SIGTERM);
-      if (!wait_until(10, [&] { return waitpid(pid_, nullptr, WNOHANG) == pid_; })) {
-        kill(-pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-      }
-    }
-  }
+  ~GnomeShell() { stop_group(pid_, 10); }
 
   bool start(const std::string &size, std::string *why) {
     dir_ = temp_dir();
@@ -348,12 +350,8 @@ Box box_of(const Shot &s, const std::function<bool(Rgb)> &wanted) {
   Box b{s.w, s.h, -1, -1};
   for (int y = 0; y < s.h; y++)
     for (int x = 0; x < s.w; x++)
-      if (wanted(s.at(x, y))) {
-        b.x0 = std::min(b.x0, x);
-        b.x1 = std::max(b.x1, x);
-        b.y0 = std::min(b.y0, y);
-        b.y1 = std::max(b.y1, y);
-      }
+      if (wanted(s.at(x, y)))
+        b.widen(x, x, y);
   return b;
 }
 
@@ -373,12 +371,8 @@ Box panel(const Shot &s) {
         x0 = x - run + 1;
       }
     }
-    if (longest >= PANEL_ROW) {
-      b.x0 = std::min(b.x0, x0);
-      b.x1 = std::max(b.x1, x1);
-      b.y0 = std::min(b.y0, y);
-      b.y1 = std::max(b.y1, y);
-    }
+    if (longest >= PANEL_ROW)
+      b.widen(x0, x1, y);
   }
   return b;
 }
