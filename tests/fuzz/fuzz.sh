@@ -48,8 +48,10 @@ if [ ! -f "$allegro/prefix/lib/pkgconfig/allegro.pc" ]; then
   cmake --install "$allegro/build" >>"$log" 2>&1
 fi
 
-# The target, built by the project's own CMake against that library.
-PKG_CONFIG_LIBDIR=$allegro/prefix/lib/pkgconfig CC=clang CXX=clang++ cmake -S . -B "$out/game" \
+# The target, built by the project's own CMake against that library (found
+# first; the system's SDL 2 and X11, which the desktop platform's target
+# needs to be configured, after it).
+PKG_CONFIG_PATH=$allegro/prefix/lib/pkgconfig CC=clang CXX=clang++ cmake -S . -B "$out/game" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DCOINFLIGHT_FUZZ=ON >/dev/null
 cmake --build "$out/game" -j "$(nproc)" --target bmp_fuzz >/dev/null
 
