@@ -13,7 +13,8 @@ if [ "${1:-}" = --tests ]; then
   packages+=(
     libgtest-dev xvfb libx11-dev libxtst-dev             # the tests
     sway xwayland grim libwayland-dev libxkbcommon-dev   # the Wayland desktop test
-    gnome-shell dbus-daemon python3-gi gir1.2-gdkpixbuf-2.0 # the same on GNOME Shell
+    gnome-shell dbus-daemon python3-gi gir1.2-gdkpixbuf-2.0 # the same on GNOME Shell,
+    libdecor-0-plugin-1-cairo # with the window decorations a GNOME desktop has
     desktop-file-utils appstream man-db                   # the install check
     build-essential dpkg-dev debhelper lintian devscripts file # the .deb and its checks
   )
