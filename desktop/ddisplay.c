@@ -173,6 +173,42 @@ static void close_window(void)
    SDL_AtomicSet(&handed, 0);
 }
 
+/* drawn_by_cpu:
+ *  Whether the renderer's OpenGL is drawn by the processor (Mesa's llvmpipe
+ *  and its kin: a machine without a GPU, Xvfb, a virtual machine).
+ */
+static int drawn_by_cpu(void)
+{
+   typedef const unsigned char *(*get_string)(unsigned int name);
+   const unsigned int GL_RENDERER_NAME = 0x1F01; /* GL_RENDERER */
+   SDL_RendererInfo info;
+   get_string gl_get_string;
+   const char *name;
+
+   if (SDL_GetRendererInfo(renderer, &info) != 0 || strncmp(info.name, "opengl", 6) != 0)
+      return FALSE;
+   gl_get_string = (get_string)SDL_GL_GetProcAddress("glGetString");
+   name = gl_get_string ? (const char *)gl_get_string(GL_RENDERER_NAME) : NULL;
+   return name && (strstr(name, "llvmpipe") || strstr(name, "softpipe") || strstr(name, "swrast"));
+}
+
+/* make_renderer:
+ *  The renderer SDL prefers, with the display's vsync. On X11, where OpenGL
+ *  turns out to be drawn by the processor, SDL's own software renderer
+ *  draws the same picture for much less work (and starts at once, with no
+ *  shader compiler to bring up); on Wayland it would not reach the device
+ *  pixels of a HiDPI screen, so OpenGL stays.
+ */
+static SDL_Renderer *make_renderer(void)
+{
+   renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
+   if (renderer && strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0 && drawn_by_cpu()) {
+      SDL_DestroyRenderer(renderer);
+      renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+   }
+   return renderer;
+}
+
 /* open_window:
  *  Makes the window, full screen or not, its renderer and the picture's
  *  texture; says why not in `failure`.
@@ -199,7 +235,7 @@ static int open_window(int w, int h, int full)
    window = SDL_CreateWindow(NULL, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ww, wh,
                              flags | SDL_WINDOW_HIDDEN);
    if (window)
-      renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
+      renderer = make_renderer();
    if (renderer)
       picture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
                                   w, h);
