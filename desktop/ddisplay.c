@@ -66,6 +66,12 @@ static SDL_Texture *picture; /* the game's picture, pixel for pixel */
 static SDL_Texture *step;    /* the picture repeated to a whole multiple */
 static int step_n;
 static int must_show; /* the window needs drawing, whether or not the picture changed */
+/* Where OpenGL is drawn by the processor on X11: no renderer, the picture
+ * drawn straight into the window's own surface, converted in place at its
+ * own size, and scaled there otherwise; `frame` holds it in 32 bits and
+ * `frame_step` repeated to a whole multiple. */
+static int on_surface;
+static SDL_Surface *frame, *frame_step;
 static int full_screen;
 static Uint64 next_frame, frame_ticks;
 
@@ -161,6 +167,10 @@ static void close_window(void)
       SDL_DestroyTexture(step);
    if (picture)
       SDL_DestroyTexture(picture);
+   SDL_FreeSurface(frame_step);
+   SDL_FreeSurface(frame);
+   frame = frame_step = NULL;
+   on_surface = FALSE;
    if (renderer)
       SDL_DestroyRenderer(renderer);
    if (window)
@@ -194,17 +204,23 @@ static int drawn_by_cpu(void)
 
 /* make_renderer:
  *  The renderer SDL prefers, with the display's vsync. On X11, where OpenGL
- *  turns out to be drawn by the processor, SDL's own software renderer
- *  draws the same picture for much less work (and starts at once, with no
- *  shader compiler to bring up); on Wayland it would not reach the device
- *  pixels of a HiDPI screen, so OpenGL stays.
+ *  turns out to be drawn by the processor, the picture is drawn straight
+ *  into the window's surface instead (on_surface): the same picture for a
+ *  fraction of the work, starting at once, with no shader compiler to bring
+ *  up. On Wayland that would not reach the device pixels of a HiDPI screen,
+ *  so OpenGL stays.
  */
 static SDL_Renderer *make_renderer(void)
 {
+   on_surface = FALSE;
    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
    if (renderer && strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0 && drawn_by_cpu()) {
       SDL_DestroyRenderer(renderer);
-      renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+      renderer = NULL;
+      frame = SDL_CreateRGBSurfaceWithFormat(0, picture_w, picture_h, 32, SDL_PIXELFORMAT_RGB888);
+      on_surface = frame != NULL && SDL_GetWindowSurface(window) != NULL;
+      if (!on_surface)
+         renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
    }
    return renderer;
 }
@@ -239,7 +255,7 @@ static int open_window(int w, int h, int full)
    if (renderer)
       picture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
                                   w, h);
-   if (picture)
+   if (picture || on_surface)
       SDL_ShowWindow(window);
    else {
       say(failure, sizeof(failure), "%s%s", "cannot show the picture: ", SDL_GetError());
@@ -276,22 +292,92 @@ static SDL_Rect fit(int ow, int oh)
    return r;
 }
 
-/* take_picture:
- *  Converts the picture handed over into the picture's texture, in the
- *  library's own colours.
+/* convert:
+ *  Converts the picture handed over into 32-bit pixels at `pixels`, rows
+ *  `pitch` bytes apart, in the library's own colours.
  */
-static void take_picture(void)
+static void convert(void *pixels, int pitch)
 {
    GRAPHICS_RECT from, to;
 
-   if (SDL_LockTexture(picture, NULL, &to.data, &to.pitch) != 0)
-      return;
    from.width = to.width = picture_w;
    from.height = to.height = picture_h;
    from.pitch = picture_w * (int)sizeof(uint16_t);
    from.data = handed_pixels;
+   to.pitch = pitch;
+   to.data = pixels;
    to_32_bits(&from, &to);
+}
+
+/* take_picture:
+ *  Converts the picture handed over into the picture's texture.
+ */
+static void take_picture(void)
+{
+   void *pixels;
+   int pitch;
+
+   if (SDL_LockTexture(picture, NULL, &pixels, &pitch) != 0)
+      return;
+   convert(pixels, pitch);
    SDL_UnlockTexture(picture);
+}
+
+/* stepped_frame:
+ *  The frame repeated n times each way, into frame_step.
+ */
+static int stepped_frame(int n)
+{
+   if (frame_step && frame_step->w != picture_w * n) {
+      SDL_FreeSurface(frame_step);
+      frame_step = NULL;
+   }
+   if (!frame_step)
+      frame_step = SDL_CreateRGBSurfaceWithFormat(0, picture_w * n, picture_h * n, 32,
+                                                  SDL_PIXELFORMAT_RGB888);
+   return frame_step && SDL_BlitScaled(frame, NULL, frame_step, NULL) == 0;
+}
+
+/* stretch:
+ *  Draws `from` into `to` on `out`, smoothed or by repeating pixels.
+ */
+static void stretch(SDL_Surface *from, SDL_Rect *to, SDL_Surface *out, int smooth)
+{
+   if (!smooth || SDL_SoftStretchLinear(from, NULL, out, to) != 0)
+      SDL_BlitScaled(from, NULL, out, to);
+}
+
+/* show_on_surface:
+ *  Draws the picture handed over straight into the window's surface, black
+ *  around it, and shows it: converted in place at its own size; elsewhere
+ *  repeated to the next whole multiple and smoothed down, as on a GPU.
+ */
+static void show_on_surface(void)
+{
+   SDL_Surface *out = SDL_GetWindowSurface(window);
+   SDL_Rect to;
+   int n;
+
+   if (!out)
+      return;
+   to = fit(out->w, out->h);
+   n = (to.w + picture_w - 1) / picture_w;
+   if (must_show)
+      SDL_FillRect(out, NULL, SDL_MapRGB(out->format, 0, 0, 0));
+   if (to.w == picture_w && out->format->format == SDL_PIXELFORMAT_RGB888 &&
+       SDL_LockSurface(out) == 0) {
+      convert((char *)out->pixels + (size_t)to.y * out->pitch + (size_t)to.x * 4, out->pitch);
+      SDL_UnlockSurface(out);
+   }
+   else {
+      convert(frame->pixels, frame->pitch);
+      if (to.w == picture_w * n || n < 2 || !stepped_frame(n))
+         stretch(frame, &to, out, to.w != picture_w * n);
+      else
+         stretch(frame_step, &to, out, TRUE);
+   }
+   SDL_UpdateWindowSurface(window);
+   SDL_AtomicAdd(&shown, 1);
 }
 
 /* stepped:
@@ -485,8 +571,12 @@ static void display_loop(void)
          const size_t bytes = (size_t)picture_w * picture_h * sizeof(uint16_t);
          if (must_show || memcmp(handed_pixels, shown_pixels, bytes) != 0) {
             memcpy(shown_pixels, handed_pixels, bytes);
-            take_picture();
-            show();
+            if (on_surface)
+               show_on_surface();
+            else {
+               take_picture();
+               show();
+            }
             must_show = FALSE;
          }
          SDL_AtomicSet(&handed, 0);
