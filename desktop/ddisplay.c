@@ -217,6 +217,9 @@ static SDL_Renderer *make_renderer(void)
    if (renderer && strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0 && drawn_by_cpu()) {
       SDL_DestroyRenderer(renderer);
       renderer = NULL;
+      /* The X server's own image of the window, not one SDL would draw
+       * through OpenGL again. */
+      SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
       frame = SDL_CreateRGBSurfaceWithFormat(0, picture_w, picture_h, 32, SDL_PIXELFORMAT_RGB888);
       on_surface = frame != NULL && SDL_GetWindowSurface(window) != NULL;
       if (!on_surface)
