@@ -80,7 +80,11 @@ if [ -n "$emulator" ]; then
   chmod +x "$command"
   grep -q "^exec $emulator " "$command" || fail "the installed launcher has changed: $(cat /usr/games/coinflight)"
 fi
-out=$(cd / && COINFLIGHT_INSTALLED=$command "$e2e" --gtest_filter='Play.Installed*' 2>&1) ||
+# Played with a home of its own, as the Wayland part below is: what a
+# player's session leaves in its own home (Mesa's shader cache, which Debian
+# 13's Mesa writes in ~/.cache) is the player's, not the package's.
+roothome=$(mktemp -d)
+out=$(cd / && HOME=$roothome COINFLIGHT_INSTALLED=$command "$e2e" --gtest_filter='Play.Installed*' 2>&1) ||
   { echo "$out"; fail "the installed game did not play"; }
 grep -q 'PASSED  \] 1 test' <<<"$out" || { echo "$out"; fail "the installed game was not tried"; }
 if [ -z "$emulator" ]; then
