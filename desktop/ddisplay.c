@@ -75,14 +75,6 @@ static SDL_Surface *frame, *frame_step;
 static int full_screen;
 static Uint64 next_frame, frame_ticks;
 
-/* say:
- *  Writes a reason into `why`, as printf does.
- */
-static void say(char *why, int size, const char *format, const char *a, const char *b)
-{
-   snprintf(why, size, format, a, b);
-}
-
 /* choose_video_driver:
  *  A Wayland session is drawn on natively, anything else through X11; what
  *  the player set in SDL_VIDEODRIVER goes first.
@@ -261,7 +253,7 @@ static int open_window(int w, int h, int full)
    if (picture || on_surface)
       SDL_ShowWindow(window);
    else {
-      say(failure, sizeof(failure), "%s%s", "cannot show the picture: ", SDL_GetError());
+      snprintf(failure, sizeof(failure), "cannot show the picture: %s", SDL_GetError());
       close_window();
       return FALSE;
    }
@@ -688,14 +680,14 @@ int _desktop_display_start(char *why, int size)
    wake = SDL_CreateCond();
    answer = SDL_CreateCond();
    if (!lock || !wake || !answer) {
-      say(why, size, "%s%s", "cannot start the display thread: ", SDL_GetError());
+      snprintf(why, size, "cannot start the display thread: %s", SDL_GetError());
       return FALSE;
    }
    request = NO_REQUEST;
    request_done = FALSE;
    thread = SDL_CreateThread(display_thread, "display", NULL);
    if (!thread) {
-      say(why, size, "%s%s", "cannot start the display thread: ", SDL_GetError());
+      snprintf(why, size, "cannot start the display thread: %s", SDL_GetError());
       return FALSE;
    }
    SDL_LockMutex(lock);
@@ -704,7 +696,7 @@ int _desktop_display_start(char *why, int size)
    ok = request_ok;
    SDL_UnlockMutex(lock);
    if (!ok) {
-      say(why, size, "%s%s", "", failure);
+      snprintf(why, size, "%s", failure);
       SDL_WaitThread(thread, NULL);
       thread = NULL;
    }
@@ -752,7 +744,7 @@ int _desktop_display_open(int w, int h, int full, char *why, int size)
    to_32_bits = _get_colorconv_blitter(16, 32);
    if (!handed_pixels || !shown_pixels || !to_32_bits) {
       _desktop_display_close();
-      say(why, size, "%s%s", "Not enough memory", "");
+      snprintf(why, size, "Not enough memory");
       return FALSE;
    }
    picture_w = w;
@@ -763,7 +755,7 @@ int _desktop_display_open(int w, int h, int full, char *why, int size)
    open_full = full;
    SDL_UnlockMutex(lock);
    if (!ask(OPEN)) {
-      say(why, size, "%s%s", "", failure);
+      snprintf(why, size, "%s", failure);
       _desktop_display_close();
       return FALSE;
    }
