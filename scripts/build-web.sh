@@ -11,7 +11,7 @@
 #
 # The game runs on the real Allegro 4, compiled to WebAssembly with Debian's
 # emscripten: this fetches Allegro's upstream source through apt
-# (scripts/allegro-source.sh, the system's apt setup left alone), applies
+# (scripts/debian-source.sh, the system's apt setup left alone), applies
 # packaging/allegro/*.patch and packaging/web/*.patch (each says what it
 # mends), and compiles the library's portable core with the web platform in
 # web/ (web/CMakeLists.txt). The patched source and the library's build are
@@ -39,7 +39,7 @@ if [ ! -f "$allegro/src/.patched" ]; then
   rm -rf "$out"/allegro-*
   mkdir -p "$allegro"
   echo "Fetching Allegro 4 and building it for the web (once; log in $log)"
-  scripts/allegro-source.sh "$allegro" >"$log" 2>&1 || { tail -n 20 "$log"; exit 1; }
+  scripts/debian-source.sh allegro4.4 "$allegro" >"$log" 2>&1 || { tail -n 20 "$log"; exit 1; }
   for p in "${patches[@]}"; do
     patch -d "$allegro/src" -p1 --forward --quiet <"$p"
   done

@@ -11,7 +11,7 @@
 # build/fuzz/crash-*, and the script fails.
 #
 # AddressSanitizer can only see inside code it compiled, so the loader is
-# built from Allegro's upstream source (scripts/allegro-source.sh), unpatched
+# built from Allegro's upstream source (scripts/debian-source.sh), unpatched
 # as Debian ships it, with clang and the sanitizers, once; it is kept in
 # build/fuzz/allegro-*.
 set -euo pipefail
@@ -37,7 +37,7 @@ if [ ! -f "$allegro/prefix/lib/pkgconfig/allegro.pc" ]; then
   mkdir -p "$allegro"
   log=$allegro/build.log
   echo "Fetching and building Allegro 4 with the sanitizers (once; log in $log)"
-  scripts/allegro-source.sh "$allegro" >"$log" 2>&1 || { tail -n 20 "$log"; exit 1; }
+  scripts/debian-source.sh allegro4.4 "$allegro" >"$log" 2>&1 || { tail -n 20 "$log"; exit 1; }
   CC=clang CFLAGS="$cflags" cmake -S "$allegro/src" -B "$allegro/build" -DCMAKE_BUILD_TYPE=None \
     -DCMAKE_INSTALL_PREFIX="$allegro/prefix" -DSHARED=OFF -DWANT_MODULES=OFF -DWANT_X11=OFF \
     -DWANT_OSS=OFF -DWANT_ALSA=OFF -DWANT_JACK=OFF -DWANT_SGIAUDIO=OFF \

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Fetches Allegro 4's upstream source through apt and unpacks it into DIR/src:
-#   scripts/allegro-source.sh DIR
+# Fetches a Debian source package's upstream source through apt and unpacks
+# it into DIR/src:
+#   scripts/debian-source.sh SOURCE_PACKAGE DIR
+# (allegro4.4 for the builds that compile Allegro themselves: Windows, the
+# web, the fuzzer; libsdl2 for Windows).
 # apt reads a deb-src line made from this machine's own apt sources (the
 # first Debian archive and suite it already uses), kept with apt's lists in
-# DIR/apt: the system's apt setup is left alone. Used by the builds that
-# compile Allegro themselves (Windows, the fuzzer).
+# DIR/apt: the system's apt setup is left alone.
 set -euo pipefail
-dir=$(mkdir -p "$1" && cd "$1" && pwd)
+package=${1:?usage: scripts/debian-source.sh SOURCE_PACKAGE DIR}
+dir=$(mkdir -p "${2:?usage: scripts/debian-source.sh SOURCE_PACKAGE DIR}" && cd "$2" && pwd)
 mkdir -p "$dir/apt/lists/partial"
 awk '
   /^Types:/ { types = $0 }
@@ -22,7 +25,7 @@ grep -q deb-src "$dir/apt/sources.list" || { echo "no Debian archive in the apt 
 apt_private=(-o Dir::Etc::SourceList="$dir/apt/sources.list" -o Dir::Etc::SourceParts=/nonexistent
   -o Dir::State::Lists="$dir/apt/lists" -o Debug::NoDropPrivs=1 -o APT::Sandbox::User=root)
 apt-get -q "${apt_private[@]}" update
-(cd "$dir" && apt-get -q "${apt_private[@]}" source --tar-only allegro4.4)
+(cd "$dir" && apt-get -q "${apt_private[@]}" source --tar-only "$package")
 rm -rf "$dir/src"
 mkdir -p "$dir/src"
-tar -xzf "$dir"/allegro4.4_*.orig.tar.gz -C "$dir/src" --strip-components=1
+tar -xf "$dir"/"$package"_*.orig.tar.* -C "$dir/src" --strip-components=1
