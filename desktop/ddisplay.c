@@ -77,13 +77,15 @@ static Uint64 next_frame, frame_ticks;
 
 /* choose_video_driver:
  *  A Wayland session is drawn on natively, anything else through X11; what
- *  the player set in SDL_VIDEODRIVER goes first.
+ *  the player set in SDL_VIDEODRIVER goes first. Windows has one driver.
  */
 static void choose_video_driver(void)
 {
+#ifndef ALLEGRO_WINDOWS
    if (getenv("SDL_VIDEODRIVER"))
       return;
    SDL_SetHint(SDL_HINT_VIDEODRIVER, getenv("WAYLAND_DISPLAY") ? "wayland,x11" : "x11");
+#endif
 }
 
 /* first_window_size:
@@ -607,7 +609,11 @@ static int start_video(void)
    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "0");
    choose_video_driver();
+   SDL_SetMainReady(); /* the game has its own entry; SDL needs none of its own */
    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+#ifdef ALLEGRO_WINDOWS
+      snprintf(failure, sizeof(failure), "no display could be opened: %s", SDL_GetError());
+#else
       const char *wayland = getenv("WAYLAND_DISPLAY"), *x = getenv("DISPLAY");
       char where[160];
       snprintf(where, sizeof(where), "WAYLAND_DISPLAY is %s%s%s, DISPLAY is %s%s%s",
@@ -615,6 +621,7 @@ static int start_video(void)
                x ? "\"" : "", x ? x : "not set", x ? "\"" : "");
       snprintf(failure, sizeof(failure), "no display could be opened (%s): %s", where,
                SDL_GetError());
+#endif
       return FALSE;
    }
 #ifdef SDL_VIDEO_DRIVER_X11

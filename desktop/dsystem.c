@@ -4,9 +4,10 @@
  * Starting the system starts the display thread, so that a desktop that
  * cannot be reached fails allegro_init, before anything else is done. The
  * graphics, keyboard and timer drivers come from the program's own driver
- * lists (ddrivers.c).
+ * lists (ddrivers.c). On Windows it is also where the game is entered.
  */
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "allegro.h"
@@ -33,6 +34,26 @@ __attribute__((section(".init_array"), used)) static void (*const note_arguments
    int, char **, char **) = note_arguments;
 #endif
 
+#ifdef ALLEGRO_WINDOWS
+/* _WinMain:
+ *  Where the program's WinMain (END_OF_MAIN) enters the game: main() gets
+ *  the command line the C runtime has already split. The library's own
+ *  entry, which comes with its DirectX system driver, is never linked.
+ */
+int _WinMain(void *main_function, void *instance, void *previous, char *command_line, int show)
+{
+   int (*game_main)(int, char **) = (int (*)(int, char **))main_function;
+
+   (void)instance;
+   (void)previous;
+   (void)command_line;
+   (void)show;
+   arg_count = __argc;
+   args = __argv;
+   return game_main(arg_count, args);
+}
+#endif
+
 /* _desktop_program_name:
  *  The name the program was started by, without its folder.
  */
@@ -40,6 +61,10 @@ const char *_desktop_program_name(void)
 {
    const char *name = (arg_count > 0 && args[0]) ? args[0] : "coinflight";
    const char *slash = strrchr(name, '/');
+#ifdef ALLEGRO_WINDOWS
+   if (strrchr(name, '\\') > slash)
+      slash = strrchr(name, '\\');
+#endif
    return slash ? slash + 1 : name;
 }
 
@@ -63,7 +88,11 @@ static int desktop_sys_init(void)
 {
    char why[256];
 
+#ifdef ALLEGRO_WINDOWS
+   os_type = OSTYPE_WINNT;
+#else
    os_type = OSTYPE_LINUX;
+#endif
    if (!_desktop_display_start(why, sizeof(why))) {
       uszprintf(allegro_error, ALLEGRO_ERROR_SIZE, "%s", why);
       return -1;
@@ -80,12 +109,19 @@ static void desktop_sys_exit(void)
 }
 
 /* desktop_message:
- *  Shows a message on stderr.
+ *  Shows a message: in a message box on Windows, where a program started
+ *  from Explorer has no terminal; on stderr elsewhere.
  */
 static void desktop_message(AL_CONST char *msg)
 {
+#ifdef ALLEGRO_WINDOWS
+   char tmp[1024];
+   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Coin Flight",
+                            uconvert(msg, U_CURRENT, tmp, U_UTF8, sizeof(tmp)), NULL);
+#else
    char tmp[1024];
    fputs(uconvert(msg, U_CURRENT, tmp, U_ASCII, sizeof(tmp)), stderr);
+#endif
 }
 
 /* desktop_color_depth:
