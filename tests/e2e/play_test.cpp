@@ -51,6 +51,25 @@ int score_ink(const Shot &s) {
   return ink;
 }
 
+// Where the picture stands on a screen: the bounds of what is not black.
+struct Bounds {
+  int left, top, right, bottom; // inclusive; right < left when all is black
+  int w() const { return right - left + 1; }
+  int h() const { return bottom - top + 1; }
+};
+Bounds picture_bounds(const Shot &s) {
+  Bounds b{s.w, s.h, -1, -1};
+  for (int y = 0; y < s.h; y++)
+    for (int x = 0; x < s.w; x++)
+      if (!near(s.at(x, y), 0, 0, 0, 4)) {
+        b.left = std::min(b.left, x);
+        b.right = std::max(b.right, x);
+        b.top = std::min(b.top, y);
+        b.bottom = std::max(b.bottom, y);
+      }
+  return b;
+}
+
 class Play : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -141,18 +160,15 @@ protected:
   double started = 0;
 };
 
-// The Windows build under Wine. Wine gives DirectDraw the full screen it asks
-// for when the X screen already has its 16-bit depth; on a 24-bit screen of
-// the same size the game's window would not fit beside Wine's taskbar area.
-// Wine's start takes seconds. Now and then (about one start in seven, seen
-// in a pristine root and on a loaded machine) Wine 8 on Xvfb never maps a
-// new program's window: the program waits, before its first line of output,
-// with an unmapped 110x2 window. Such a start is ended, with every Wine
-// process of the prefix, and made again, at most twice.
+// The Windows build under Wine. Wine's start takes seconds. Now and then
+// (about one start in seven, seen in a pristine root and on a loaded
+// machine) Wine 8 on Xvfb never maps a new program's window: the program
+// waits, before its first line of output, with an unmapped 110x2 window.
+// Such a start is ended, with every Wine process of the prefix, and made
+// again, at most twice.
 class WindowsPlay : public Play {
 protected:
   WindowsPlay() {
-    depth = 16;
     window_deadline = 30;
     restarts = 2;
   }
@@ -161,6 +177,28 @@ protected:
     EXPECT_EQ(system("wineserver -k"), 0);
   }
 };
+
+// The same on a wide screen, as most Windows PCs have today.
+class WindowsPlayWide : public WindowsPlay {
+protected:
+  WindowsPlayWide() {
+    screen_w = 1920;
+    screen_h = 1080;
+  }
+};
+
+// What xrandr says of the X screen's outputs and modes.
+std::string xrandr(const std::string &display) {
+  std::string said;
+  FILE *p = popen(("DISPLAY=" + display + " xrandr --current 2>&1").c_str(), "r");
+  if (!p)
+    return "xrandr did not run";
+  char line[256];
+  while (fgets(line, sizeof line, p))
+    said += line;
+  pclose(p);
+  return said;
+}
 
 // The game on a larger X screen than its picture: full screen at the
 // screen's own size, the picture as large as fits with its shape, centred.
@@ -419,6 +457,42 @@ TEST_F(WindowsPlay, UnzippedReleasePlaysUnderWine) {
   EXPECT_NE(err.find(":\\"), std::string::npos) << "a Windows path: " << err;
 }
 
+// On a wide screen the release under Wine fills the screen's height with
+// the picture at its shape, centred, black beside it, and never changes the
+// screen's mode. Alt+Enter makes a window of the picture's shape, the
+// game-over picture still up (its Enter went to the switch); Esc quits with 0.
+TEST_F(WindowsPlayWide, FullScreenAtTheDesktopsSizeAndAltEnterMakesAWindow) {
+  const char *command = getenv("COINFLIGHT_WINE_COMMAND");
+  const char *folder = getenv("COINFLIGHT_WINE_FOLDER");
+  if (!command || !folder)
+    GTEST_SKIP() << "run by the Windows check";
+  const std::string modes = xrandr(x.name());
+  ASSERT_NE(modes.find("current 1920 x 1080"), std::string::npos) << modes;
+
+  launch(folder, command);
+  if (HasFatalFailure())
+    return;
+  // The panel's navy face where a 1440x1080 picture at x = 240 has it.
+  key_down(x.dpy, XK_Up);
+  const bool over = wait_until(10, [&] { return near(shot().at(690, 540), 22, 32, 74); });
+  key_up(x.dpy, XK_Up);
+  ASSERT_TRUE(over) << "no game-over panel where the picture has it";
+  const Bounds picture = picture_bounds(shot());
+  EXPECT_NEAR(picture.h(), 1080, 1080 / 100) << "the picture fills the height";
+  EXPECT_NEAR(picture.w() * 3.0 / (picture.h() * 4.0), 1.0, 0.01) << "the picture is 4:3";
+  EXPECT_NEAR(picture.left, 1920 - 1 - picture.right, 2) << "the picture is centred";
+  EXPECT_EQ(xrandr(x.name()), modes) << "the screen's mode changed";
+
+  key_down(x.dpy, XK_Alt_L);
+  tap(x.dpy, XK_Return);
+  key_up(x.dpy, XK_Alt_L);
+  win = find_game_window(x.dpy, 10, BUFFER_W_PX, BUFFER_H_PX);
+  ASSERT_NE(win, 0u) << "no window of the picture's shape; " << what_shows(game);
+  EXPECT_TRUE(wait_until(5, [&] { return panel_up(shot()); })) << "the panel left with Alt+Enter";
+  quit_with_esc();
+  EXPECT_EQ(xrandr(x.name()), modes) << "the screen's mode was not restored";
+}
+
 // At twice the picture's size each of its pixels is a 2x2 block of one
 // colour; on a wide screen the picture fills the height, centred, with black
 // bars beside it. The game-over panel stands where the picture has it, and
@@ -435,19 +509,11 @@ TEST_P(PlayScaled, PictureFillsTheScreenWithItsShape) {
   ASSERT_TRUE(over) << "no game-over panel where the picture has it";
 
   const Shot shown = shot();
-  int left = s.w, right = -1, top = s.h, bottom = -1;
-  for (int y = 0; y < s.h; y++)
-    for (int px = 0; px < s.w; px++)
-      if (!near(shown.at(px, y), 0, 0, 0, 4)) {
-        left = std::min(left, px);
-        right = std::max(right, px);
-        top = std::min(top, y);
-        bottom = std::max(bottom, y);
-      }
-  EXPECT_EQ(left, s.picture_x);
-  EXPECT_EQ(right, s.picture_x + s.picture_w - 1);
-  EXPECT_EQ(top, 0);
-  EXPECT_EQ(bottom, s.h - 1);
+  const Bounds b = picture_bounds(shown);
+  EXPECT_EQ(b.left, s.picture_x);
+  EXPECT_EQ(b.right, s.picture_x + s.picture_w - 1);
+  EXPECT_EQ(b.top, 0);
+  EXPECT_EQ(b.bottom, s.h - 1);
   if (s.picture_w == 2 * BUFFER_W_PX) {
     int uneven = 0;
     for (int y = 0; y < s.h; y += 2)
