@@ -55,7 +55,10 @@ static SDL_atomic_t passes; /* releases of the screen so far */
 static SDL_atomic_t shown;  /* pictures shown so far */
 static uint16_t *handed_pixels;
 static uint16_t *shown_pixels; /* the picture last shown, kept by the display thread */
-static COLORCONV_BLITTER_FUNC *to_32_bits; /* the library's own, as its X11 driver has it */
+/* Every 16-bit pixel's 32-bit colour, as the library's own conversion (its
+ * X11 driver's) gives it: one look-up a pixel, where the conversion takes two. */
+#define PIXEL_VALUES 65536
+static uint32_t *colours;
 static int picture_w, picture_h;
 
 /* --- The display thread's own --------------------------------------------- */
@@ -295,15 +298,43 @@ static SDL_Rect fit(int ow, int oh)
  */
 static void convert(void *pixels, int pitch)
 {
-   GRAPHICS_RECT from, to;
+   const uint16_t *from = handed_pixels;
+   int x, y;
 
-   from.width = to.width = picture_w;
-   from.height = to.height = picture_h;
-   from.pitch = picture_w * (int)sizeof(uint16_t);
-   from.data = handed_pixels;
-   to.pitch = pitch;
-   to.data = pixels;
-   to_32_bits(&from, &to);
+   for (y = 0; y < picture_h; y++) {
+      uint32_t *to = (uint32_t *)((char *)pixels + (size_t)y * pitch);
+      for (x = 0; x < picture_w; x++)
+         to[x] = colours[from[x]];
+      from += picture_w;
+   }
+}
+
+/* make_colours:
+ *  Fills the colour table through the library's 16- to 32-bit conversion.
+ */
+static int make_colours(void)
+{
+   COLORCONV_BLITTER_FUNC *to_32_bits = _get_colorconv_blitter(16, 32);
+   uint16_t *every = malloc(PIXEL_VALUES * sizeof(uint16_t));
+   GRAPHICS_RECT from, to;
+   int i;
+
+   colours = malloc(PIXEL_VALUES * sizeof(uint32_t));
+   if (to_32_bits && every && colours) {
+      for (i = 0; i < PIXEL_VALUES; i++)
+         every[i] = (uint16_t)i;
+      from.width = to.width = PIXEL_VALUES;
+      from.height = to.height = 1;
+      from.pitch = PIXEL_VALUES * (int)sizeof(uint16_t);
+      from.data = every;
+      to.pitch = PIXEL_VALUES * (int)sizeof(uint32_t);
+      to.data = colours;
+      to_32_bits(&from, &to);
+   }
+   if (to_32_bits)
+      _release_colorconv_blitter(to_32_bits);
+   free(every);
+   return to_32_bits && every && colours;
 }
 
 /* take_picture:
@@ -748,8 +779,7 @@ int _desktop_display_open(int w, int h, int full, char *why, int size)
       exit_watched = atexit(end_at_once) == 0;
    handed_pixels = malloc((size_t)w * h * sizeof(uint16_t));
    shown_pixels = malloc((size_t)w * h * sizeof(uint16_t));
-   to_32_bits = _get_colorconv_blitter(16, 32);
-   if (!handed_pixels || !shown_pixels || !to_32_bits) {
+   if (!handed_pixels || !shown_pixels || !make_colours()) {
       _desktop_display_close();
       snprintf(why, size, "Not enough memory");
       return FALSE;
@@ -777,10 +807,9 @@ void _desktop_display_close(void)
    ask(CLOSE);
    free(handed_pixels);
    free(shown_pixels);
+   free(colours);
    handed_pixels = shown_pixels = NULL;
-   if (to_32_bits)
-      _release_colorconv_blitter(to_32_bits);
-   to_32_bits = NULL;
+   colours = NULL;
 }
 
 /* _desktop_display_hand_over:
