@@ -6,7 +6,8 @@
 // Starts the game exactly as coinflight does, in DATA_DIR, then:
 // 1. runs the real main loop for 10 s (an autopilot between passes keeps the
 //    round going) and reports passes, ticks and pictures shown per second,
-//    and the process's CPU time for each picture shown (all threads);
+//    and the process's CPU time for each picture shown (all threads), and
+//    each thread's share;
 // 2. times a plain copy of a whole 16-bit picture, the floor any way of
 //    showing it has to pay;
 // 3. leaves the timer alone for 60 s and reports how many ticks it made due
@@ -19,10 +20,14 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -40,6 +45,40 @@ static double cpu_seconds() {
   rusage u{};
   getrusage(RUSAGE_SELF, &u);
   return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// Each thread's CPU time so far, in seconds, by the thread's name (the game's
+// own thread is named after the program).
+static std::map<std::string, double> thread_cpu_seconds() {
+  std::map<std::string, double> cpu;
+  DIR *tasks = opendir("/proc/self/task");
+  const double tick = static_cast<double>(sysconf(_SC_CLK_TCK));
+  while (dirent *t = tasks ? readdir(tasks) : nullptr) {
+    if (t->d_name[0] == '.')
+      continue;
+    const std::string dir = std::string("/proc/self/task/") + t->d_name;
+    char name[64] = "", stat[1024] = "";
+    FILE *f = fopen((dir + "/comm").c_str(), "r");
+    if (f && fgets(name, sizeof name, f))
+      name[strcspn(name, "\n")] = 0;
+    if (f)
+      fclose(f);
+    f = fopen((dir + "/stat").c_str(), "r");
+    if (f && fgets(stat, sizeof stat, f)) {
+      // utime and stime are the 14th and 15th fields; the name before them
+      // is in brackets and may hold spaces.
+      unsigned long utime = 0, stime = 0;
+      const char *after = strrchr(stat, ')');
+      if (after && sscanf(after + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime,
+                          &stime) == 2)
+        cpu[name] += (utime + stime) / tick;
+    }
+    if (f)
+      fclose(f);
+  }
+  if (tasks)
+    closedir(tasks);
+  return cpu;
 }
 
 // Pictures shown so far: the desktop platform counts them; the X11 driver
@@ -92,6 +131,7 @@ int main(int argc, char **argv) {
   int last_skyx = state.skyx;
   const long frames_before = frames_shown(0);
   const double cpu_before = cpu_seconds();
+  const std::map<std::string, double> threads_before = thread_cpu_seconds();
   const auto start = Clock::now();
   while (Clock::now() - start < std::chrono::seconds(10)) {
     autopilot();
@@ -107,6 +147,12 @@ int main(int argc, char **argv) {
          ticks / seconds, frames / seconds, seconds);
   printf("cpu: %.2f cores busy, %.0f us of CPU per frame shown\n", cpu / seconds,
          frames > 0 ? cpu / frames * 1e6 : 0.0);
+  for (const auto &[name, seconds_used] : thread_cpu_seconds()) {
+    const auto before = threads_before.find(name);
+    const double used = seconds_used - (before == threads_before.end() ? 0 : before->second);
+    printf("thread %s: %.2f cores busy, %.0f us of CPU per frame shown\n", name.c_str(),
+           used / seconds, frames > 0 ? used / frames * 1e6 : 0.0);
+  }
   printf("floor: a plain copy of the picture takes %.0f us\n", plain_copy_us());
   if (!timer_check) {
     printf("memory: peak resident %ld KiB\n", peak_resident_kib());
