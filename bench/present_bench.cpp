@@ -150,6 +150,8 @@ int main(int argc, char **argv) {
   for (const auto &[name, seconds_used] : thread_cpu_seconds()) {
     const auto before = threads_before.find(name);
     const double used = seconds_used - (before == threads_before.end() ? 0 : before->second);
+    if (used <= 0) // the threads that only wait (the X server's, Mesa's)
+      continue;
     printf("thread %s: %.2f cores busy, %.0f us of CPU per frame shown\n", name.c_str(),
            used / seconds, frames > 0 ? used / frames * 1e6 : 0.0);
   }
