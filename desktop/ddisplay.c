@@ -80,11 +80,15 @@ static Uint64 next_frame, frame_ticks;
 
 /* choose_video_driver:
  *  A Wayland session is drawn on natively, anything else through X11; what
- *  the player set in SDL_VIDEODRIVER goes first. Windows has one driver.
+ *  the player set in SDL_VIDEODRIVER goes first. Windows has one driver,
+ *  told that the game draws in device pixels, so that at 150 % the picture
+ *  is scaled once, by the game, not again by Windows.
  */
 static void choose_video_driver(void)
 {
-#ifndef ALLEGRO_WINDOWS
+#ifdef ALLEGRO_WINDOWS
+   SDL_SetHint(SDL_HINT_WINDOWS_DPI_AWARENESS, "permonitorv2");
+#else
    if (getenv("SDL_VIDEODRIVER"))
       return;
    SDL_SetHint(SDL_HINT_VIDEODRIVER, getenv("WAYLAND_DISPLAY") ? "wayland,x11" : "x11");
