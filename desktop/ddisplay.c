@@ -53,8 +53,11 @@ static SDL_atomic_t wanted; /* the display wants the next finished picture */
 static SDL_atomic_t handed; /* a picture was handed over and is not shown yet */
 static SDL_atomic_t passes; /* releases of the screen so far */
 static SDL_atomic_t shown;  /* pictures shown so far */
+/* The picture the game hands over, and the one the display shows or last
+ * showed; the game writes the first only when the display wants a picture,
+ * and the display alone reads both. */
 static uint16_t *handed_pixels;
-static uint16_t *shown_pixels; /* the picture last shown, kept by the display thread */
+static uint16_t *shown_pixels;
 /* Every 16-bit pixel's 32-bit colour, as the library's own conversion (its
  * X11 driver's) gives it: one look-up a pixel, where the conversion takes two. */
 #define PIXEL_VALUES 65536
@@ -297,12 +300,12 @@ static SDL_Rect fit(int ow, int oh)
 }
 
 /* convert:
- *  Converts the picture handed over into 32-bit pixels at `pixels`, rows
+ *  Converts the picture to show into 32-bit pixels at `pixels`, rows
  *  `pitch` bytes apart, in the library's own colours.
  */
 static void convert(void *pixels, int pitch)
 {
-   const uint16_t *from = handed_pixels;
+   const uint16_t *from = shown_pixels;
    int x, y;
 
    for (y = 0; y < picture_h; y++) {
@@ -602,7 +605,11 @@ static void display_loop(void)
           * is not shown again unless the window needs drawing. */
          const size_t bytes = (size_t)picture_w * picture_h * sizeof(uint16_t);
          if (must_show || memcmp(handed_pixels, shown_pixels, bytes) != 0) {
-            memcpy(shown_pixels, handed_pixels, bytes);
+            /* The copies change places: the game's next picture goes where
+             * the last one shown was. */
+            uint16_t *last = shown_pixels;
+            shown_pixels = handed_pixels;
+            handed_pixels = last;
             if (on_surface)
                show_on_surface();
             else {
