@@ -3,11 +3,11 @@
 # Builds Coin Flight and runs its benchmarks: the cost of a tick (headless),
 # the time from process start to the first frame (Xvfb), how soon a key is
 # seen in play and on the game-over picture (Xvfb), then presentation
-# (passes, ticks and frames a second, CPU per frame shown) of the real main
-# loop on the library's X11 driver at 1024x768 and on the desktop platform at
-# 1920x1080 and 1024x768, beside a plain copy of the picture, then timer
-# regularity and peak memory, each on a private Xvfb server. Takes about two
-# and a half minutes; run it on a quiet machine.
+# (passes, ticks and frames a second, CPU per frame shown, each thread's
+# share) of the real main loop on the library's X11 driver at 1024x768 and on
+# the desktop platform at 1920x1080 and 1024x768, beside a plain copy of the
+# picture, then timer regularity and peak memory, each on a private Xvfb
+# server. Takes about three minutes; run it on a quiet machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh --tests build -DBUILD_TESTING=ON >/dev/null
