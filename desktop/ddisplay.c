@@ -345,7 +345,7 @@ static int make_colours(void)
 }
 
 /* take_picture:
- *  Converts the picture handed over into the picture's texture.
+ *  Converts the picture to show into the picture's texture.
  */
 static void take_picture(void)
 {
@@ -383,7 +383,7 @@ static void stretch(SDL_Surface *from, SDL_Rect *to, SDL_Surface *out, int smoot
 }
 
 /* show_on_surface:
- *  Draws the picture handed over straight into the window's surface, black
+ *  Draws the picture to show straight into the window's surface, black
  *  around it, and shows it: converted in place at its own size; elsewhere
  *  repeated to the next whole multiple and smoothed down, as on a GPU.
  */

@@ -62,8 +62,9 @@ const char *_desktop_program_name(void)
    const char *name = (arg_count > 0 && args[0]) ? args[0] : "coinflight";
    const char *slash = strrchr(name, '/');
 #ifdef ALLEGRO_WINDOWS
-   if (strrchr(name, '\\') > slash)
-      slash = strrchr(name, '\\');
+   const char *backslash = strrchr(name, '\\');
+   if (backslash && (!slash || backslash > slash))
+      slash = backslash;
 #endif
    return slash ? slash + 1 : name;
 }
@@ -114,12 +115,12 @@ static void desktop_sys_exit(void)
  */
 static void desktop_message(AL_CONST char *msg)
 {
-#ifdef ALLEGRO_WINDOWS
    char tmp[1024];
+
+#ifdef ALLEGRO_WINDOWS
    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Coin Flight",
                             uconvert(msg, U_CURRENT, tmp, U_UTF8, sizeof(tmp)), NULL);
 #else
-   char tmp[1024];
    fputs(uconvert(msg, U_CURRENT, tmp, U_ASCII, sizeof(tmp)), stderr);
 #endif
 }
