@@ -17,8 +17,8 @@ deb=$(realpath "${2:?usage: tests/package/check_piuparts.sh RELEASE DEB}")
 scripts/need.sh piuparts >/dev/null
 
 # debian-root.sh makes the pristine root the first time it is asked for one.
-scripts/debian-root.sh --release "$release" true
 root=${COINFLIGHT_CACHE:-/var/cache/coinflight}/root-$release-minbase
+[ -f "$root/etc/debian_version" ] || scripts/debian-root.sh --release "$release" true
 [ -f "$root/etc/debian_version" ] || { echo "check_piuparts.sh: no pristine $release root" >&2; exit 1; }
 
 # Debian 13's debconf leaves an empty folder of its own behind, made when
